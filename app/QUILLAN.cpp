@@ -1,0 +1,2 @@
+// Program entry of QUILLAN.
+int main() { return 0; }
