@@ -3,6 +3,8 @@
 #include <QEvent>
 #include <QResizeEvent>
 
+#include "platform/vcl/ModalSeam.h"
+
 namespace {
 
 // Distances of an anchored control to its parent's edges, kept as dynamic properties of the
@@ -79,7 +81,7 @@ TForm::TForm(TComponent* AOwner, QWidget* parent) : QDialog(parent), TComponent(
 
 TForm::~TForm() = default;
 
-int TForm::ShowModal() { return exec(); }
+int TForm::ShowModal() { return ExecModal(*this); }
 
 void TForm::Close() { close(); }
 
