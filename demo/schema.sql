@@ -1,0 +1,40 @@
+-- The demo database of QUILLAN: a few tables that show what the program is for.
+-- Audit columns (LUUS, LUDT, LUDL, CRUS, CRDT, CRDL) are stamped by the program on every post.
+
+CREATE TABLE DOCUMENTS (
+  DOC_ID     INTEGER NOT NULL PRIMARY KEY,
+  TITLE      VARCHAR(100) NOT NULL,
+  FILE_NAME  VARCHAR(260),
+  CONTENT    BLOB,
+  NOTE       CLOB,
+  CRUS       VARCHAR(64),
+  CRDT       CHAR(14),
+  CRDL       VARCHAR(19),
+  LUUS       VARCHAR(64),
+  LUDT       CHAR(14),
+  LUDL       VARCHAR(19)
+);
+
+CREATE TABLE IMAGES (
+  IMAGE_ID   INTEGER NOT NULL PRIMARY KEY,
+  CAPTION    VARCHAR(200) NOT NULL,
+  PICTURE    BLOB,
+  LUUS       VARCHAR(64),
+  LUDT       CHAR(14)
+);
+
+CREATE TABLE PRODUCTS (
+  PRODUCT_CODE VARCHAR(10) NOT NULL PRIMARY KEY,
+  PRODUCT_NAME VARCHAR(100) NOT NULL,
+  PRICE        NUMERIC(10, 2),
+  RELEASED     DATE,
+  MANUAL       BLOB
+);
+
+-- A large table: the grid fetches its rows as they are scrolled into view.
+CREATE TABLE EVENT_LOG (
+  EVENT_ID   INTEGER NOT NULL PRIMARY KEY,
+  HAPPENED   VARCHAR(19) NOT NULL,
+  MESSAGE    VARCHAR(200),
+  ATTACHMENT BLOB
+);
