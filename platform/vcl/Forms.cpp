@@ -1,6 +1,8 @@
 #include "platform/vcl/Forms.h"
 
+#include <QAbstractButton>
 #include <QEvent>
+#include <QKeyEvent>
 #include <QResizeEvent>
 
 #include "platform/vcl/ModalSeam.h"
@@ -17,9 +19,12 @@ public:
     explicit AnchorKeeper(QWidget* parent) : QObject(parent) { parent->installEventFilter(this); }
 
     static void Ensure(QWidget* parent) {
-        if (parent->findChild<AnchorKeeper*>(QString(), Qt::FindDirectChildrenOnly) == nullptr) {
-            new AnchorKeeper(parent);
+        // The keeper has no meta-object of its own, so findChild cannot tell it from other
+        // children; look for it by type.
+        for (QObject* o : parent->children()) {
+            if (dynamic_cast<AnchorKeeper*>(o) != nullptr) return;
         }
+        new AnchorKeeper(parent);  // owned by `parent`
     }
 
 protected:
@@ -88,4 +93,38 @@ void TForm::Close() { close(); }
 void TForm::showEvent(QShowEvent* event) {
     if (OnShow) OnShow(this);
     QDialog::showEvent(event);
+}
+
+QWidget* TForm::ActiveControl() const {
+    QWidget* w = focusWidget();
+    return (w != nullptr && isAncestorOf(w)) ? w : nullptr;
+}
+
+void TForm::SelectNext(QWidget* current, bool goForward, bool checkTabStop) {
+    if (current == nullptr) current = this;
+    QWidget* w = current;
+    for (;;) {
+        w = goForward ? w->nextInFocusChain() : w->previousInFocusChain();
+        if (w == nullptr || w == current) return;
+        const Qt::FocusPolicy needed = checkTabStop ? Qt::TabFocus : Qt::ClickFocus;
+        if (isAncestorOf(w) && w->isEnabled() && !w->isHidden() && w->isVisibleTo(this) &&
+            (w->focusPolicy() & needed) == needed && w->focusProxy() == nullptr) {
+            w->setFocus(goForward ? Qt::TabFocusReason : Qt::BacktabFocusReason);
+            return;
+        }
+    }
+}
+
+void TForm::keyPressEvent(QKeyEvent* event) {
+    if (event->key() == Qt::Key_Escape && event->modifiers() == Qt::NoModifier) {
+        for (QAbstractButton* b : findChildren<QAbstractButton*>()) {
+            if (b->property("Cancel").toBool() && b->isVisibleTo(this) && b->isEnabled()) {
+                b->click();
+                break;
+            }
+        }
+        event->accept();
+        return;
+    }
+    QDialog::keyPressEvent(event);
 }

@@ -40,6 +40,15 @@ public:
     // Runs each time the form is shown, before it is painted.
     TNotifyEvent OnShow;
 
+    // The control that has (or, while the form is inactive, last had) the focus.
+    QWidget* ActiveControl() const;
+    // Moves the focus from `current` to the next (or previous) control in tab order; with
+    // `checkTabStop` only controls that take the focus by Tab.
+    void SelectNext(QWidget* current, bool goForward, bool checkTabStop);
+
 protected:
     void showEvent(QShowEvent* event) override;
+    // Esc clicks the form's cancel button (a button whose "Cancel" property is true) when the
+    // focused control did not use the key itself; without a cancel button Esc does nothing.
+    void keyPressEvent(QKeyEvent* event) override;
 };
