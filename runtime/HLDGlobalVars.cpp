@@ -1,0 +1,7 @@
+#include "runtime/HLDGlobalVars.h"
+
+TCMessagePresenter::~TCMessagePresenter() = default;
+
+void TCMessagePresenter::Reserved() {}
+
+constinit std::unique_ptr<TCMessagePresenter> gMPObject;
