@@ -181,6 +181,7 @@ std::string CGetVersionInfo(const std::string& FileName, TCVersionInfoKey Key) {
 int CExceptionMsg(std::unique_ptr<Exception> E, int OptionA, std::uint8_t OptionB, int OptionC,
                   int DefaultResult, const std::string& Title) {
     // E is held here until we leave, by return or by exception.
+    if (!E) throw ECInternalError();  // a caller's slip, not something to present
     return Present(*E, OptionA, OptionB, OptionC, DefaultResult, Title);
 }
 
