@@ -48,7 +48,7 @@ public:
 
     // The current record's value.
     bool IsNull() const;
-    std::string AsString() const;
+    virtual std::string AsString() const;
     void SetAsString(const std::string& text);
     std::int64_t AsInteger() const;
     void SetAsInteger(std::int64_t value);
@@ -64,6 +64,9 @@ public:
 protected:
     const data::Value& CurrentValue() const;
     void SetCurrentValue(data::Value value);
+    void SetDataType(TFieldType type) noexcept { dataType_ = type; }
+    // Throws unless the data set is in edit or insert state.
+    void CheckEditing() const;
 
 private:
     TDataSet* dataSet_;
@@ -135,6 +138,8 @@ public:
     // Replaces the content with bytes produced chunk by chunk (`source` returns 0 at the end).
     void WriteContent(const std::function<std::size_t(char*, std::size_t)>& source);
 
+    // The whole content (raw bytes); TextOf gives "(BLOB)" for a content without reading it.
+    std::string AsString() const override;
     std::string TextOf(const data::Value& value) const override;
     data::Value FromText(const std::string& text) const override;
 };
@@ -144,7 +149,10 @@ class TMemoField : public TBlobField {
 public:
     TMemoField(TDataSet* dataSet, int index, std::string fieldName);
     const char* ClassName() const noexcept override { return "TMemoField"; }
+    // The text in the ANSI code page; TextOf gives "(MEMO)".
+    std::string AsString() const override;
     std::string TextOf(const data::Value& value) const override;
+    data::Value FromText(const std::string& text) const override;
 };
 
 // The fields of an open data set, in select-list order.
@@ -294,10 +302,13 @@ private:
                        RecordChanged, StateChanged, RecordMoved };
 
     void CheckActive() const;
+    void CheckCanModify() const;
     void CheckBrowse(const char* operation) const;
     void CheckRow(int row) const;
     const data::CachedRow& RowAt(int row) const;
+    // The edit buffer's cell; throws unless the data set is in edit or insert state.
     data::Value& EditValue(int field);
+    void FieldChanged();
     void SetState(TDataSetState state);
     void Notify(Event event, int first = -1, int count = 0);
     void CheckRequiredFields() const;
@@ -313,6 +324,7 @@ private:
     int current_ = -1;
     bool cachedUpdates_ = false;
     bool readOnly_ = false;
+    bool modified_ = false;
     int disableCount_ = 0;
     unsigned suppressed_ = 0;  // events held back while the controls are disabled
     std::vector<TDataSource*> sources_;

@@ -86,7 +86,9 @@ public:
     // Write phase of an apply (the session drives it): writes the cache through the connection
     // and re-reads the written rows; nothing of the cache changes yet. Returns what CommitCache
     // then puts into place.
-    struct ApplyResult;
+    struct ApplyResult {
+        std::vector<std::pair<std::size_t, data::CachedRow>> rows;  // index in the cache, row after
+    };
     std::unique_ptr<ApplyResult> WriteCache();
     void CommitCache(std::unique_ptr<ApplyResult> result);
     // Empties the cache as if it had been applied (CommitUpdates) or drops all changes.

@@ -22,7 +22,7 @@ public:
     BlobContent& operator=(const BlobContent&) = delete;
 
     static std::shared_ptr<const BlobContent> FromBytes(std::string bytes);
-    // Reads a whole file, refusing it when another program holds a lock on it (EFOpenError naming
+    // Reads a whole file (path in UTF-8), refusing it when another program holds a lock on it (EFOpenError naming
     // the file).
     static std::shared_ptr<const BlobContent> FromFile(const std::string& path);
 
