@@ -85,6 +85,13 @@ void TComponent::Notification(TComponent* AComponent, TOperation Operation) {
 void TComponent::InsertComponent(TComponent* component) {
     components_.push_back(component);
     component->owner_ = this;
+    // A component placed on a form that is being designed is being designed too, from its
+    // constructor on (the house presets of the maker's components depend on it).
+    if (state_.Contains(TComponentStateFlag::csDesigning)) {
+        component->state_.Include(TComponentStateFlag::csDesigning);
+    }
+    // A component placed on a form in the designer is being designed as well.
+    if (state_.Contains(TComponentStateFlag::csDesigning)) component->SetDesigning(true);
     Notification(component, TOperation::opInsert);
 }
 

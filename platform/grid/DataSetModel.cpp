@@ -1,0 +1,207 @@
+#include "platform/grid/DataSetModel.h"
+
+#include <algorithm>
+
+#include "platform/data/drivers/Driver.h"
+#include "platform/vcl/AnsiStrings.h"
+
+DataSetModel::DataSetModel(QObject* parent) : QAbstractTableModel(parent) {}
+
+DataSetModel::~DataSetModel() = default;
+
+void DataSetModel::SetColumns(std::vector<std::string> fieldNames) {
+    beginResetModel();
+    columns_ = std::move(fieldNames);
+    Rebind();
+    endResetModel();
+}
+
+void DataSetModel::Reset() {
+    beginResetModel();
+    Rebind();
+    endResetModel();
+}
+
+void DataSetModel::Rebind() {
+    TDataSet* ds = DataSet();
+    const bool active = ds != nullptr && ds->Active();
+    fieldIndex_.assign(columns_.size(), -1);
+    if (active) {
+        for (size_t c = 0; c < columns_.size(); ++c) {
+            if (columns_[c].empty()) continue;
+            if (TField* f = ds->FindField(columns_[c])) fieldIndex_[c] = f->Index();
+        }
+    }
+    rows_ = active ? ds->RecordCount() : 0;
+    fetchFailed_ = false;
+}
+
+TField* DataSetModel::FieldOfColumn(int column) const {
+    if (column < 0 || column >= static_cast<int>(fieldIndex_.size())) return nullptr;
+    const int f = fieldIndex_[static_cast<size_t>(column)];
+    return f < 0 ? nullptr : DataSet()->Fields().Fields(f);
+}
+
+int DataSetModel::rowCount(const QModelIndex& parent) const {
+    return parent.isValid() ? 0 : rows_;
+}
+
+int DataSetModel::columnCount(const QModelIndex& parent) const {
+    return parent.isValid() ? 0 : static_cast<int>(columns_.size());
+}
+
+QString DataSetModel::BlobSizeText(std::int64_t bytes) {
+    if (bytes < 1024) return QStringLiteral("(BLOB) %1 B").arg(bytes);
+    const double kb = static_cast<double>(bytes) / 1024.0;
+    if (kb < 1024.0) return QStringLiteral("(BLOB) %1 KB").arg(kb, 0, 'f', 1);
+    const double mb = kb / 1024.0;
+    if (mb < 1024.0) return QStringLiteral("(BLOB) %1 MB").arg(mb, 0, 'f', 1);
+    return QStringLiteral("(BLOB) %1 GB").arg(mb / 1024.0, 0, 'f', 1);
+}
+
+QString DataSetModel::CellText(int row, int column) const {
+    TField* field = FieldOfColumn(column);
+    if (field == nullptr) return {};
+    TDataSet* ds = DataSet();
+    const int f = field->Index();
+    if (ds->IsNull(row, f)) return {};
+    if (field->DataType() == ftMemo) {
+        std::string start(kMemoPreviewBytes, '\0');
+        const data::Value& v = ds->CellValue(row, f);
+        std::size_t got = 0;
+        if (const auto* loaded = std::get_if<data::BlobPtr>(&v)) {
+            got = (*loaded)->Read(0, start.data(), start.size());
+        } else if (auto reader = ds->OpenBlobReader(row, f)) {
+            got = reader->Read(0, start.data(), start.size());
+        }
+        start.resize(got);
+        QString text = AnsiToQString(start);
+        // A character cut in half at the end shows as a replacement character: drop it.
+        while (got == kMemoPreviewBytes && text.endsWith(QChar::ReplacementCharacter)) text.chop(1);
+        text.replace('\r', ' ').replace('\n', ' ').replace('\t', ' ');
+        return text;
+    }
+    if (field->IsBlob()) return BlobSizeText(ds->BlobSize(row, f));
+    return AnsiToQString(ds->DisplayText(row, f));
+}
+
+QVariant DataSetModel::data(const QModelIndex& index, int role) const {
+    if (!index.isValid() || index.row() >= rows_ || index.column() >= columnCount()) return {};
+    if (role != Qt::DisplayRole && role != Qt::EditRole) return {};
+    TField* field = FieldOfColumn(index.column());
+    if (role == Qt::EditRole && field != nullptr && field->IsBlob()) return {};
+    try {
+        return CellText(index.row(), index.column());
+    } catch (...) {
+        // Reading a cell for display must not break painting; the cell shows nothing and the
+        // error reaches the user through the sink.
+        if (ErrorSink) ErrorSink(std::current_exception());
+        return {};
+    }
+}
+
+QVariant DataSetModel::headerData(int section, Qt::Orientation orientation, int role) const {
+    if (role != Qt::DisplayRole) return {};
+    if (orientation == Qt::Horizontal) {
+        if (section < 0 || section >= columnCount()) return {};
+        return AnsiToQString(columns_[static_cast<size_t>(section)]);
+    }
+    return section + 1;
+}
+
+Qt::ItemFlags DataSetModel::flags(const QModelIndex& index) const {
+    if (!index.isValid()) return Qt::NoItemFlags;
+    Qt::ItemFlags f = Qt::ItemIsEnabled | Qt::ItemIsSelectable;
+    TDataSet* ds = DataSet();
+    if (FieldOfColumn(index.column()) != nullptr && ds != nullptr && !ds->ReadOnly()) {
+        f |= Qt::ItemIsEditable;
+    }
+    return f;
+}
+
+void DataSetModel::MoveTo(int row) {
+    TDataSet* ds = DataSet();
+    if (ds == nullptr || !ds->Active() || row < 0 || row >= ds->RecordCount()) return;
+    if (ds->CurrentRow() != row) ds->SetCurrentRow(row);
+}
+
+void DataSetModel::BeginEdit(int row) {
+    MoveTo(row);
+    TDataSet* ds = DataSet();
+    if (ds != nullptr && ds->State() == dsBrowse) ds->Edit();
+}
+
+bool DataSetModel::setData(const QModelIndex& index, const QVariant& value, int role) {
+    if (role != Qt::EditRole || !index.isValid()) return false;
+    TField* field = FieldOfColumn(index.column());
+    if (field == nullptr || field->IsBlob()) return false;
+    TDataSet* ds = DataSet();
+    const std::string text = QStringToAnsi(value.toString());
+    // Writing the same text again does not start an edit.
+    if (ds->State() == dsBrowse && ds->CurrentRow() == index.row() && !field->IsNull() &&
+        field->AsString() == text) {
+        return false;
+    }
+    BeginEdit(index.row());
+    if (value.isNull() || text.empty()) {
+        field->Clear();
+    } else {
+        field->SetAsString(text);
+    }
+    return true;
+}
+
+bool DataSetModel::canFetchMore(const QModelIndex& parent) const {
+    if (parent.isValid() || fetchFailed_) return false;
+    TDataSet* ds = DataSet();
+    return ds != nullptr && ds->Active() && ds->CanFetchMore();
+}
+
+void DataSetModel::fetchMore(const QModelIndex& parent) {
+    if (parent.isValid()) return;
+    TDataSet* ds = DataSet();
+    if (ds == nullptr || !ds->Active()) return;
+    try {
+        ds->FetchMore(kFetchBatch);  // the data set announces the new rows through the link
+    } catch (...) {
+        fetchFailed_ = true;  // until the next reset, so that the view does not ask again
+        if (ErrorSink) ErrorSink(std::current_exception());
+    }
+}
+
+void DataSetModel::RowsInserted(int first, int count) {
+    if (count <= 0) return;
+    TDataSet* ds = DataSet();
+    if (ds == nullptr || ds->RecordCount() != rows_ + count) return Reset();
+    first = std::clamp(first, 0, rows_);
+    beginInsertRows(QModelIndex(), first, first + count - 1);
+    rows_ += count;
+    endInsertRows();
+}
+
+void DataSetModel::RowsRemoved(int first, int count) {
+    if (count <= 0) return;
+    TDataSet* ds = DataSet();
+    if (ds == nullptr || first < 0 || first + count > rows_ ||
+        ds->RecordCount() != rows_ - count) {
+        return Reset();
+    }
+    beginRemoveRows(QModelIndex(), first, first + count - 1);
+    rows_ -= count;
+    endRemoveRows();
+}
+
+void DataSetModel::RecordChanged(int row) {
+    if (row < 0 || row >= rows_ || columns_.empty()) return;
+    emit dataChanged(index(row, 0), index(row, columnCount() - 1));
+}
+
+void DataSetModel::StateChanged() {
+    TDataSet* ds = DataSet();
+    if (ds == nullptr) return;
+    if (ds->RecordCount() != rows_) {
+        Reset();  // the data set was opened or closed behind our back
+        return;
+    }
+    if (ds->CurrentRow() >= 0) RecordChanged(ds->CurrentRow());
+}
