@@ -16,7 +16,7 @@ bool StartsWith(const std::string& s, const char* prefix) { return s.rfind(prefi
 bool EndsWithNoCase(const std::string& s, const std::string& suffix) {
     if (s.size() < suffix.size()) return false;
     return std::equal(suffix.begin(), suffix.end(), s.end() - static_cast<std::ptrdiff_t>(suffix.size()),
-                      [](char a, char b) { return std::tolower(static_cast<unsigned char>(a)) == b; });
+                      [](char want, char have) { return std::tolower(static_cast<unsigned char>(have)) == want; });
 }
 }  // namespace
 
