@@ -62,8 +62,7 @@ ECException::ECException(const std::string& Msg)
 ECException::ECException(TClass Self, const std::string& Msg, int Code)
     : Exception(IsEmptyAfterTrim(Msg) ? StandardMessage(Self) : Msg), Code(Code), Style(16) {}
 
-ECException::ECException(TClass Self, TCCreateDefault /*Tag*/)
-    : Exception(StandardMessage(Self)) {}
+ECException::ECException(TClass Self, TCCreateDefault /*Tag*/) : Exception(StandardMessage(Self)) {}
 
 // The shorthand runs ECException's own (Msg, 0), never a replacement further down.
 ECException::ECException(TClass Self, const std::string& Msg, TCCreateShorthand /*Tag*/)

@@ -55,43 +55,43 @@ std::unique_ptr<ECException> CCreateException(ECExceptionClass Cls, const std::s
 std::unique_ptr<ECException> CCreateException(ECExceptionClass Cls);
 
 // Declares a member of the family; define it with HLD_DEFINE_EXCEPTION in one source file.
-#define HLD_DECLARE_EXCEPTION(Cls, ParentCls)                                \
-    class Cls : public ParentCls {                                           \
-        VCL_DECLARE_CLASS(Cls)                                               \
-    public:                                                                  \
-        static ECExceptionClass ExceptionClass() noexcept;                   \
-        Cls(const std::string& Msg, int Code);                               \
-        Cls();                                                               \
-        explicit Cls(const std::string& Msg);                                \
-                                                                             \
-    protected:                                                               \
-        Cls(TClass Self, const std::string& Msg, int Code);                  \
-        Cls(TClass Self, TCCreateDefault Tag);                               \
-        Cls(TClass Self, const std::string& Msg, TCCreateShorthand Tag);     \
+#define HLD_DECLARE_EXCEPTION(Cls, ParentCls)                            \
+    class Cls : public ParentCls {                                       \
+        VCL_DECLARE_CLASS(Cls)                                           \
+    public:                                                              \
+        static ECExceptionClass ExceptionClass() noexcept;               \
+        Cls(const std::string& Msg, int Code);                           \
+        Cls();                                                           \
+        explicit Cls(const std::string& Msg);                            \
+                                                                         \
+    protected:                                                           \
+        Cls(TClass Self, const std::string& Msg, int Code);              \
+        Cls(TClass Self, TCCreateDefault Tag);                           \
+        Cls(TClass Self, const std::string& Msg, TCCreateShorthand Tag); \
     }
 
 // Everything but the (Msg, Code) path, which a class may replace (see ECWarning).
-#define HLD_DEFINE_EXCEPTION_CLASS(Cls, ParentCls)                                              \
-    TClass Cls::StaticClass() noexcept { return ExceptionClass(); }                             \
-    TClass Cls::ClassType() const noexcept { return StaticClass(); }                            \
-    ECExceptionClass Cls::ExceptionClass() noexcept {                                           \
-        static const TCExceptionClassDescriptor descriptor{                                     \
-            {#Cls, ParentCls::StaticClass()},                                                   \
-            [](const std::string& Msg, int Code) -> std::unique_ptr<ECException> {             \
-                return std::make_unique<Cls>(Msg, Code);                                        \
-            },                                                                                  \
-            []() -> std::unique_ptr<ECException> { return std::make_unique<Cls>(); }};          \
-        return &descriptor;                                                                     \
-    }                                                                                           \
-    Cls::Cls(const std::string& Msg, int Code) : Cls(StaticClass(), Msg, Code) {}              \
-    Cls::Cls() : ParentCls(StaticClass(), TCCreateDefault{}) {}                                 \
-    Cls::Cls(const std::string& Msg) : ParentCls(StaticClass(), Msg, TCCreateShorthand{}) {}   \
-    Cls::Cls(TClass Self, TCCreateDefault Tag) : ParentCls(Self, Tag) {}                        \
-    Cls::Cls(TClass Self, const std::string& Msg, TCCreateShorthand Tag)                        \
+#define HLD_DEFINE_EXCEPTION_CLASS(Cls, ParentCls)                                           \
+    TClass Cls::StaticClass() noexcept { return ExceptionClass(); }                          \
+    TClass Cls::ClassType() const noexcept { return StaticClass(); }                         \
+    ECExceptionClass Cls::ExceptionClass() noexcept {                                        \
+        static const TCExceptionClassDescriptor descriptor{                                  \
+            {#Cls, ParentCls::StaticClass()},                                                \
+            [](const std::string& Msg, int Code) -> std::unique_ptr<ECException> {           \
+                return std::make_unique<Cls>(Msg, Code);                                     \
+            },                                                                               \
+            []() -> std::unique_ptr<ECException> { return std::make_unique<Cls>(); }};       \
+        return &descriptor;                                                                  \
+    }                                                                                        \
+    Cls::Cls(const std::string& Msg, int Code) : Cls(StaticClass(), Msg, Code) {}            \
+    Cls::Cls() : ParentCls(StaticClass(), TCCreateDefault{}) {}                              \
+    Cls::Cls(const std::string& Msg) : ParentCls(StaticClass(), Msg, TCCreateShorthand{}) {} \
+    Cls::Cls(TClass Self, TCCreateDefault Tag) : ParentCls(Self, Tag) {}                     \
+    Cls::Cls(TClass Self, const std::string& Msg, TCCreateShorthand Tag)                     \
         : ParentCls(Self, Msg, Tag) {}
 
-#define HLD_DEFINE_EXCEPTION(Cls, ParentCls)        \
-    HLD_DEFINE_EXCEPTION_CLASS(Cls, ParentCls)      \
+#define HLD_DEFINE_EXCEPTION(Cls, ParentCls)   \
+    HLD_DEFINE_EXCEPTION_CLASS(Cls, ParentCls) \
     Cls::Cls(TClass Self, const std::string& Msg, int Code) : ParentCls(Self, Msg, Code) {}
 
 HLD_DECLARE_EXCEPTION(ECPermissionError, ECException);

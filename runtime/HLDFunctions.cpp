@@ -24,9 +24,9 @@ constexpr char16_t kFullWidthBlank = u'\u3000';
 
 // The key names of TCVersionInfoKey, constant for the whole run.
 constexpr std::array<const char*, 12> kVersionInfoKeys = {
-    "Comments",       "CompanyName",      "FileDescription", "FileVersion",
-    "InternalName",   "LegalCopyright",   "LegalTrademarks", "OriginalFilename",
-    "PrivateBuild",   "ProductName",      "ProductVersion",  "SpecialBuild",
+    "Comments",     "CompanyName",    "FileDescription", "FileVersion",
+    "InternalName", "LegalCopyright", "LegalTrademarks", "OriginalFilename",
+    "PrivateBuild", "ProductName",    "ProductVersion",  "SpecialBuild",
 };
 
 bool IsTrimmed(char c) { return static_cast<unsigned char>(c) <= 32; }

@@ -16,7 +16,7 @@ public:
     TCMessagePresenter(const TCMessagePresenter&) = delete;
     TCMessagePresenter& operator=(const TCMessagePresenter&) = delete;
 
-    int Style = 0;            // 16 error, 48 warning
+    int Style = 0;  // 16 error, 48 warning
     std::uint8_t OptionB = 0;
     std::string Title;
     int OptionA = 0;

@@ -86,16 +86,18 @@ std::string TCMessageProvider::LanguageName() { return win32::Utf8ToAnsi(kLangua
 VCL_DEFINE_CLASS(TCMessageProvider_HLDException, TCMessageProvider)
 
 std::string TCMessageProvider_HLDException::Message(TClass iClass,
-                                                    const TCMsgParams& /*iMsgParams*/,
-                                                    int iSubID) {
+                                                    const TCMsgParams& /*iMsgParams*/, int iSubID) {
     for (const StandardMessage& entry : kStandardMessages) {
         if (entry.cls() == iClass) return win32::Utf8ToAnsi(entry.text);
     }
     if (iClass == ECIncompleteCode::StaticClass()) {
         switch (iSubID) {
-            case 0: return win32::Utf8ToAnsi(kIncompleteCodeMessage);
-            case 1: return win32::Utf8ToAnsi(kIncompleteCodeMethodTemplate);
-            default: return {};
+            case 0:
+                return win32::Utf8ToAnsi(kIncompleteCodeMessage);
+            case 1:
+                return win32::Utf8ToAnsi(kIncompleteCodeMethodTemplate);
+            default:
+                return {};
         }
     }
     return win32::Utf8ToAnsi(kGenericMessage);

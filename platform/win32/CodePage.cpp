@@ -19,8 +19,8 @@ class Converter {
 public:
     Converter(const char* to, const char* from) : cd_(iconv_open(to, from)) {
         if (cd_ == reinterpret_cast<iconv_t>(-1)) {
-            throw std::runtime_error(std::string("文字コード変換を開始できません: ") + from + " → " +
-                                     to);
+            throw std::runtime_error(std::string("文字コード変換を開始できません: ") + from +
+                                     " → " + to);
         }
     }
     ~Converter() { iconv_close(cd_); }

@@ -34,7 +34,8 @@ public:
     std::optional<std::string> ResourceText() {
         unsigned char ident[64] = {};
         if (!ReadAt(0, ident, 16)) return std::nullopt;
-        if (std::memcmp(ident, "\x7f" "ELF", 4) != 0) return std::nullopt;
+        constexpr unsigned char kElfMagic[4] = {0x7f, 'E', 'L', 'F'};
+        if (std::memcmp(ident, kElfMagic, sizeof kElfMagic) != 0) return std::nullopt;
         if (ident[4] != 1 && ident[4] != 2) return std::nullopt;
         if (ident[5] != 1 && ident[5] != 2) return std::nullopt;
         wide_ = ident[4] == 2;
@@ -170,10 +171,10 @@ std::optional<std::uint32_t> ParseHex(std::string_view digits) {
     std::uint32_t value = 0;
     for (char c : digits) {
         value <<= 4;
-        if (c >= '0' && c <= '9') value |= static_cast<std::uint32_t>(c - '0');
-        else if (c >= 'A' && c <= 'F') value |= static_cast<std::uint32_t>(c - 'A' + 10);
-        else if (c >= 'a' && c <= 'f') value |= static_cast<std::uint32_t>(c - 'a' + 10);
-        else return std::nullopt;
+        const std::size_t digit = std::string_view("0123456789ABCDEF")
+                                      .find(static_cast<char>(c >= 'a' && c <= 'f' ? c - 32 : c));
+        if (digit == std::string_view::npos) return std::nullopt;
+        value |= static_cast<std::uint32_t>(digit);
     }
     return value;
 }
