@@ -10,16 +10,18 @@ DataSetModel::DataSetModel(QObject* parent) : QAbstractTableModel(parent) {}
 DataSetModel::~DataSetModel() = default;
 
 void DataSetModel::SetColumns(std::vector<std::string> fieldNames) {
-    beginResetModel();
     columns_ = std::move(fieldNames);
-    Rebind();
-    endResetModel();
+    Reset();
 }
 
 void DataSetModel::Reset() {
+    // Listeners of a change (views, testers) may ask for more rows while it is announced; rows
+    // are only fetched once the announcement is over.
+    announcing_ = true;
     beginResetModel();
     Rebind();
     endResetModel();
+    announcing_ = false;
 }
 
 void DataSetModel::Rebind() {
@@ -85,13 +87,21 @@ QString DataSetModel::CellText(int row, int column) const {
     return AnsiToQString(ds->DisplayText(row, f));
 }
 
+int DataSetModel::DataSetRow(int row) const {
+    if (remap_.shift == 0 || row < remap_.from - remap_.gone) return row;
+    if (row < remap_.from) return -1;  // a removed row
+    return row + remap_.shift;
+}
+
 QVariant DataSetModel::data(const QModelIndex& index, int role) const {
     if (!index.isValid() || index.row() >= rows_ || index.column() >= columnCount()) return {};
     if (role != Qt::DisplayRole && role != Qt::EditRole) return {};
+    const int row = DataSetRow(index.row());
+    if (row < 0) return {};
     TField* field = FieldOfColumn(index.column());
     if (role == Qt::EditRole && field != nullptr && field->IsBlob()) return {};
     try {
-        return CellText(index.row(), index.column());
+        return CellText(row, index.column());
     } catch (...) {
         // Reading a cell for display must not break painting; the cell shows nothing and the
         // error reaches the user through the sink.
@@ -152,13 +162,13 @@ bool DataSetModel::setData(const QModelIndex& index, const QVariant& value, int 
 }
 
 bool DataSetModel::canFetchMore(const QModelIndex& parent) const {
-    if (parent.isValid() || fetchFailed_) return false;
+    if (parent.isValid() || fetchFailed_ || announcing_) return false;
     TDataSet* ds = DataSet();
     return ds != nullptr && ds->Active() && ds->CanFetchMore();
 }
 
 void DataSetModel::fetchMore(const QModelIndex& parent) {
-    if (parent.isValid()) return;
+    if (parent.isValid() || announcing_) return;
     TDataSet* ds = DataSet();
     if (ds == nullptr || !ds->Active()) return;
     try {
@@ -174,9 +184,15 @@ void DataSetModel::RowsInserted(int first, int count) {
     TDataSet* ds = DataSet();
     if (ds == nullptr || ds->RecordCount() != rows_ + count) return Reset();
     first = std::clamp(first, 0, rows_);
+    // The data set changed before telling us: until the announcement is over the old rows from
+    // `first` on are found `count` rows further down.
+    announcing_ = true;
+    remap_ = {first, count, 0};
     beginInsertRows(QModelIndex(), first, first + count - 1);
+    remap_ = {};
     rows_ += count;
     endInsertRows();
+    announcing_ = false;
 }
 
 void DataSetModel::RowsRemoved(int first, int count) {
@@ -186,9 +202,14 @@ void DataSetModel::RowsRemoved(int first, int count) {
         ds->RecordCount() != rows_ - count) {
         return Reset();
     }
+    // Likewise the rows after the removed ones are already `count` rows further up.
+    announcing_ = true;
+    remap_ = {first + count, -count, count};
     beginRemoveRows(QModelIndex(), first, first + count - 1);
+    remap_ = {};
     rows_ -= count;
     endRemoveRows();
+    announcing_ = false;
 }
 
 void DataSetModel::RecordChanged(int row) {

@@ -72,5 +72,12 @@ private:
     std::vector<std::string> columns_;
     std::vector<int> fieldIndex_;  // per column; -1 when unbound
     int rows_ = 0;                 // rows the model has announced
+    int DataSetRow(int row) const;
+    // While a change is announced: rows from `from` on sit `shift` rows away in the data set;
+    // `gone` rows before `from` exist no more.
+    struct Remap {
+        int from = 0, shift = 0, gone = 0;
+    } remap_;
     bool fetchFailed_ = false;
+    bool announcing_ = false;
 };
