@@ -1,2 +1,54 @@
-// Program entry of QUILLAN.
-int main() { return 0; }
+// Program entry of QUILLAN. The program runs once per session: a second start finds the first
+// one's mutex and ends at once with exit code 0, showing nothing.
+
+#include <QApplication>
+#include <cstdio>
+#include <exception>
+
+#include "components/HLDVCL.h"
+#include "platform/vcl/Application.h"
+#include "platform/vcl/Forms.h"
+#include "platform/win32/ProgramVersionResource.h"
+
+namespace {
+
+const char* const kApplicationTitle = "HALDREN クイラン！～ QUILLAN! ～";
+
+// Creates the main window; as the first form it becomes the application's main form.
+void CreateMainForm(TApplication& application) {
+    auto* form = application.CreateForm<TForm>();
+    form->SetCaption(QString::fromUtf8(kApplicationTitle));
+}
+
+// Initialise, title, main window, message loop. An error that ends these steps is shown in the
+// default error box; the program then ends with exit code 1.
+int RunApplication(int& argc, char** argv) {
+    QuillanApplication qtApplication(argc, argv);
+    TApplication& application = Application();
+    try {
+        application.Initialize();
+        application.SetTitle(QString::fromUtf8(kApplicationTitle));
+        CreateMainForm(application);
+        application.Run();
+    } catch (const std::exception& error) {
+        application.ShowException(error);
+        return 1;
+    }
+    return 0;
+}
+
+}  // namespace
+
+int main(int argc, char** argv) {
+    try {
+        TCMutex guard(nullptr);
+        guard.ShowFailureMessage = false;
+        guard.TerminateApplicationOnFailure = true;
+        if (!guard.Acquire()) return 0;
+        return RunApplication(argc, argv);
+    } catch (const std::exception& error) {
+        // Before or after the application object exists there is no window to show it in.
+        std::fprintf(stderr, "QUILLAN: %s\n", error.what());
+        return 1;
+    }
+}

@@ -90,8 +90,6 @@ void TComponent::InsertComponent(TComponent* component) {
     if (state_.Contains(TComponentStateFlag::csDesigning)) {
         component->state_.Include(TComponentStateFlag::csDesigning);
     }
-    // A component placed on a form in the designer is being designed as well.
-    if (state_.Contains(TComponentStateFlag::csDesigning)) component->SetDesigning(true);
     Notification(component, TOperation::opInsert);
 }
 

@@ -22,6 +22,8 @@
 #include <utility>
 #include <vector>
 
+#include "platform/win32/CodePage.h"
+
 // How a mutex lives in the file system. Each name is one file in a directory that only the user
 // can reach. Every process that holds a handle keeps one open file description of that file and
 // on it:
@@ -399,8 +401,9 @@ std::optional<GuardedFile> OpenGuarded(const std::string& path, bool create, int
     }
 }
 
+// The system counts a name's length in characters, not bytes.
 bool ValidName(LPCSTR name) {
-    if (std::strlen(name) > MAX_PATH) {
+    if (AnsiToUtf16(name).size() > MAX_PATH) {
         SetLastError(kErrorFilenameExcedRange);
         return false;
     }

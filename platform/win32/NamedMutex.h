@@ -46,7 +46,7 @@ struct SECURITY_ATTRIBUTES {
 static_assert(sizeof(SECURITY_ATTRIBUTES) == 12);
 using LPSECURITY_ATTRIBUTES = SECURITY_ATTRIBUTES*;
 
-// A name longer than MAX_PATH fails with the system's code 206 (file name too long).
+// A name longer than MAX_PATH characters fails with the system's code 206 (file name too long).
 
 // Creates the mutex `name` or opens it when it exists already. A new mutex is owned by the calling
 // thread when `bInitialOwner` is true, and the last error is 0. An existing one gives a handle

@@ -5,6 +5,12 @@
 //   wait MILLISECONDS  -> the wait result, in decimal
 //   release            -> "<1|0> <last error>"
 //   close              -> "<1|0>"
+// Built with the components, it also drives one TCBasicMutex and one TCMutex:
+//   acquire SECONDS NAME  -> TCBasicMutex: "<Acquire's result> <events>"
+//   guard [NAME]          -> TCMutex without owner, no message, no quit: "<result> <events>"
+//   drop                  -> destroys both components: "done"
+// where <events> is "success", "failure" or "failure <exception class> <message>" (carriage
+// returns and line feeds written as \r and \n).
 // The process keeps the handle of the last create or open; it ends on end of input.
 
 #include <cstdint>
@@ -14,6 +20,12 @@
 
 #include "platform/win32/NamedMutex.h"
 
+#ifdef MUTEX_PROBE_COMPONENTS
+#include <memory>
+
+#include "components/HLDVCLMutex.h"
+#endif
+
 namespace {
 
 std::string Rest(std::istringstream& in) {
@@ -22,9 +34,31 @@ std::string Rest(std::istringstream& in) {
     return rest;
 }
 
+#ifdef MUTEX_PROBE_COMPONENTS
+std::string Escaped(const std::string& text) {
+    std::string out;
+    for (char c : text) {
+        if (c == '\r') {
+            out += "\\r";
+        } else if (c == '\n') {
+            out += "\\n";
+        } else {
+            out += c;
+        }
+    }
+    return out;
+}
+#endif
+
 }  // namespace
 
 int main() {
+#ifdef MUTEX_PROBE_COMPONENTS
+    std::unique_ptr<TCBasicMutex> basic;
+    std::unique_ptr<TCMutex> guard;
+    std::string events;
+    auto onSuccess = [&](TComponent*) { events += " success"; };
+#endif
     using namespace win32;
     HANDLE handle = nullptr;
     std::cout << "ready" << std::endl;
@@ -51,6 +85,36 @@ int main() {
         } else if (command == "close") {
             std::cout << CloseHandle(handle) << std::endl;
             handle = nullptr;
+#ifdef MUTEX_PROBE_COMPONENTS
+        } else if (command == "acquire") {
+            std::int32_t seconds = 0;
+            in >> seconds;
+            basic = std::make_unique<TCBasicMutex>(nullptr);
+            basic->SetName("probe");
+            basic->SetWaitInSeconds(seconds);
+            basic->SetMutexName(Rest(in));
+            basic->OnSuccess = onSuccess;
+            basic->OnFailure = [&](TComponent*, Exception& E) {
+                events += std::string(" failure ") + E.ClassName() + " " + Escaped(E.Message());
+            };
+            events.clear();
+            const bool result = basic->Acquire();
+            std::cout << result << events << std::endl;
+        } else if (command == "guard") {
+            guard = std::make_unique<TCMutex>(nullptr);
+            guard->ShowFailureMessage = false;
+            guard->TerminateApplicationOnFailure = false;
+            guard->SetMutexName(Rest(in));
+            guard->OnSuccess = onSuccess;
+            guard->OnFailure = [&](TComponent*) { events += " failure"; };
+            events.clear();
+            const bool result = guard->Acquire();
+            std::cout << result << events << std::endl;
+        } else if (command == "drop") {
+            basic.reset();
+            guard.reset();
+            std::cout << "done" << std::endl;
+#endif
         } else {
             std::cout << "unknown command " << command << std::endl;
         }

@@ -39,6 +39,7 @@ public:
         Send(line);
         return Receive();
     }
+    qint64 Pid() const { return process_.processId(); }
     // Ends the process as a crash would: no destructor, no release.
     void Kill() {
         process_.kill();

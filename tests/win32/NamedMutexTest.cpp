@@ -17,6 +17,7 @@
 #include <utility>
 
 #include "helpers/ProbeProcess.h"
+#include "helpers/ScopedRuntimeDir.h"
 
 using namespace win32;
 
@@ -46,31 +47,6 @@ struct Handle {
     }
     Handle(const Handle&) = delete;
     Handle& operator=(const Handle&) = delete;
-};
-
-// Points XDG_RUNTIME_DIR somewhere else for one test.
-class ScopedRuntimeDir {
-public:
-    explicit ScopedRuntimeDir(const std::optional<std::string>& value) {
-        if (const char* old = std::getenv("XDG_RUNTIME_DIR")) previous_ = old;
-        if (value) {
-            setenv("XDG_RUNTIME_DIR", value->c_str(), 1);
-        } else {
-            unsetenv("XDG_RUNTIME_DIR");
-        }
-    }
-    ~ScopedRuntimeDir() {
-        if (previous_) {
-            setenv("XDG_RUNTIME_DIR", previous_->c_str(), 1);
-        } else {
-            unsetenv("XDG_RUNTIME_DIR");
-        }
-    }
-    ScopedRuntimeDir(const ScopedRuntimeDir&) = delete;
-    ScopedRuntimeDir& operator=(const ScopedRuntimeDir&) = delete;
-
-private:
-    std::optional<std::string> previous_;
 };
 
 TEST(NamedMutex, CreateOwnsANewMutexAndAnotherProcessGetsItOnlyAfterTheRelease) {
