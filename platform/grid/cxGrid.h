@@ -130,6 +130,8 @@ public:
     TcxNavigatorButtons NavigatorButtons;
 
     DataSetModel& Model() noexcept { return model_; }
+    // True while a cell editor is open.
+    bool Editing() const { return state() == EditingState; }
 
     // Deletes the focused record as the Delete key does, asking first when the options say so.
     void DeleteFocusedRecord();

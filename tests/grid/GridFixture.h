@@ -48,6 +48,8 @@ struct Fixture {
         session->LogOn();
         dataSet->SetSession(session);
         dataSet->SetCachedUpdates(true);
+        dataSet->SetLockingMode(lmLockImmediate);  // editing a row locks it
+        dataSet->SetRefreshOptions(roBeforeEdit);
         dataSet->SQL().Add("select");
         dataSet->SQL().Add("  rowid, DOCS.*");
         dataSet->SQL().Add("from");
