@@ -227,13 +227,26 @@ public:
     void LockRow(const std::string& table, const std::string& rowId) override {
         CheckAlive();
         BeginIfIdle();
-        Guarded([&] {
-            Params p;
-            const std::string sql =
-                "SELECT 1 FROM " + Qualified(table) + " WHERE ctid = " + p.Ref(rowId) + "::tid FOR UPDATE NOWAIT";
-            Result r = Run(sql, &p);
-            if (PQntuples(r.get()) == 0) RaiseVanished();
-        });
+        // A row that another session updated since it was read has moved: its newest version
+        // is found through the chain of versions and locked there.
+        std::string at = Resolve(table, rowId);
+        for (int attempt = 0; attempt < 3; ++attempt) {
+            const bool locked = Guarded([&] {
+                Params p;
+                Result r = Run("SELECT 1 FROM " + Qualified(table) + " WHERE ctid = " + p.Ref(at) +
+                                   "::tid FOR UPDATE NOWAIT",
+                               &p);
+                return PQntuples(r.get()) > 0;
+            });
+            if (locked) {
+                if (at != rowId) moved_[{table, rowId}] = at;
+                return;
+            }
+            const std::string newest = Newest(table, at);
+            if (newest == at) break;
+            at = newest;
+        }
+        RaiseVanished();
     }
 
     bool ReadRow(const std::string& table, const std::string& rowId, const std::vector<ColumnDesc>& columns,
@@ -251,7 +264,9 @@ public:
         if (which.empty()) list = "1";
         return Guarded([&] {
             Params p;
-            Result r = Run("SELECT " + list + " FROM " + Qualified(table) + " WHERE ctid = " + p.Ref(rowId) + "::tid", &p);
+            Result r = Run("SELECT " + list + " FROM " + Qualified(table) + " WHERE ctid = " +
+                               p.Ref(Resolve(table, rowId)) + "::tid",
+                           &p);
             if (PQntuples(r.get()) == 0) return false;
             values.resize(columns.size());
             for (std::size_t k = 0; k < which.size(); ++k) {
@@ -270,7 +285,7 @@ public:
         const std::int64_t size = Guarded([&] {
             Params p;
             Result r = Run("SELECT " + LengthOf(QuoteIdent(column), text) + " FROM " + Qualified(table) +
-                               " WHERE ctid = " + p.Ref(rowId) + "::tid",
+                               " WHERE ctid = " + p.Ref(Resolve(table, rowId)) + "::tid",
                            &p);
             if (PQntuples(r.get()) == 0) RaiseVanished();
             return PQgetisnull(r.get(), 0, 0) ? std::int64_t{0} : std::strtoll(PQgetvalue(r.get(), 0, 0), nullptr, 10);
@@ -286,8 +301,8 @@ public:
             Params p;
             const std::string ref = text ? "convert_to(" + QuoteIdent(column) + ", 'UTF8')" : QuoteIdent(column);
             const std::string sql = "SELECT substring(" + ref + " from " + p.Ref(std::to_string(offset + 1)) +
-                                    "::int8 for " + p.Ref(std::to_string(length)) + "::int8) FROM " +
-                                    Qualified(table) + " WHERE ctid = " + p.Ref(rowId) + "::tid";
+                                    "::int4 for " + p.Ref(std::to_string(length)) + "::int4) FROM " +
+                                    Qualified(table) + " WHERE ctid = " + p.Ref(Resolve(table, rowId)) + "::tid";
             Result r = Run(sql, &p, 1);
             if (PQntuples(r.get()) == 0) RaiseVanished();
             return Field(r.get(), 0, 0);
@@ -325,7 +340,7 @@ public:
             std::string sql = "UPDATE " + Qualified(table) + " SET ";
             for (std::size_t i = 0; i < values.size(); ++i)
                 sql += (i ? ", " : "") + QuoteIdent(values[i].first) + " = " + exprs[i];
-            sql += " WHERE ctid = " + p.Ref(rowId) + "::tid RETURNING ctid";
+            sql += " WHERE ctid = " + p.Ref(Resolve(table, rowId)) + "::tid RETURNING ctid";
             return Written(Run(sql, &p));
         });
     }
@@ -335,7 +350,8 @@ public:
         BeginIfIdle();
         Guarded([&] {
             Params p;
-            Result r = Run("DELETE FROM " + Qualified(table) + " WHERE ctid = " + p.Ref(rowId) + "::tid", &p);
+            Result r =
+                Run("DELETE FROM " + Qualified(table) + " WHERE ctid = " + p.Ref(Resolve(table, rowId)) + "::tid", &p);
             if (std::string(PQcmdTuples(r.get())) != "1") RaiseVanished();
         });
     }
@@ -373,6 +389,7 @@ public:
         if (std::string(PQcmdStatus(r.get())) == "ROLLBACK")
             throw EOracleError(0, texts::Format(texts::kPostgresCommitAborted));
         for (PgCursor* c : cursors_) c->Held();
+        moved_.clear();
     }
 
     void Rollback() override {
@@ -381,6 +398,7 @@ public:
         for (PgCursor* c : cursors_)
             if (c->Transaction() == transaction_) c->Drain();
         Run("ROLLBACK");
+        moved_.clear();
     }
 
     // --- for the cursor
@@ -480,6 +498,21 @@ private:
         Run("BEGIN");
         ++transaction_;
         return true;
+    }
+
+    // Where a row locked in this transaction lives now.
+    std::string Resolve(const std::string& table, const std::string& rowId) const {
+        auto it = moved_.find({table, rowId});
+        return it == moved_.end() ? rowId : it->second;
+    }
+
+    // The address of the newest version of the row at `rowId` (itself when it did not move).
+    std::string Newest(const std::string& table, const std::string& rowId) {
+        return Guarded([&] {
+            Params p;
+            Result r = Run("SELECT pg_catalog.currtid2(" + p.Ref(Qualified(table)) + ", " + p.Ref(rowId) + "::tid)", &p);
+            return PQntuples(r.get()) ? Field(r.get(), 0, 0) : rowId;
+        });
     }
 
     std::string LengthOf(const std::string& ref, bool text) const {
@@ -590,6 +623,7 @@ private:
     unsigned transaction_ = 0;  // counts the transactions this connection began
     unsigned cursorCount_ = 0;
     std::vector<PgCursor*> cursors_;
+    std::map<std::pair<std::string, std::string>, std::string> moved_;  // (table, old) -> where it is now
     std::map<std::string, std::string> qualified_;                  // table -> "schema"."table"
     std::map<std::string, std::map<std::string, Oid>> columnTypes_;  // table -> column -> type
 };

@@ -85,10 +85,14 @@ std::string ProvideUserTables(const std::string& sql) {
     }
     if (!named) return sql;
     if (first != std::string::npos && WordAt(sql, first, "with")) {
-        std::size_t at = first + 4;
+        std::size_t keep = first + 4, at = keep;
         while (at < sql.size() && std::isspace(static_cast<unsigned char>(sql[at]))) ++at;
-        if (WordAt(sql, at, "recursive")) at += 9;
-        return sql.substr(0, at) + " " + kUserTables + "," + sql.substr(at);
+        if (WordAt(sql, at, "recursive")) {
+            keep = at + 9;
+            at = keep;
+            while (at < sql.size() && std::isspace(static_cast<unsigned char>(sql[at]))) ++at;
+        }
+        return sql.substr(0, keep) + " " + kUserTables + ", " + sql.substr(at);
     }
     return std::string("with ") + kUserTables + " " + sql;
 }
