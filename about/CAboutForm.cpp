@@ -21,12 +21,13 @@ const QString kDefaultRegisterURL =
 // A decimal integer with an optional sign and nothing else, in the range of a 32-bit integer.
 std::int32_t StrToInt(const std::string& text) {
     const char* first = text.data();
-    const char* last = text.data() + text.size();
-    if (first != last && *first == '+') ++first;
+    const char* const last = text.data() + text.size();
+    const bool plus = first != last && *first == '+';
+    if (plus) ++first;
     std::int32_t value = 0;
     const auto [end, error] = std::from_chars(first, last, value, 10);
-    const bool signOnly = first != last && *first == '-' && end == first + 1;
-    if (first == last || error != std::errc() || end != last || signOnly) {
+    // from_chars takes a minus sign itself; after a plus sign only digits may follow.
+    if (first == last || (plus && *first == '-') || error != std::errc() || end != last) {
         throw EConvertError("'" + text + "'" + win32::Utf8ToAnsi(" は整数ではありません"));
     }
     return value;
