@@ -2,9 +2,11 @@
 // one's mutex and ends at once with exit code 0, showing nothing.
 
 #include <QApplication>
+#include <QFont>
 #include <cstdio>
 #include <exception>
 
+#include "app/uBLOBRegister.h"
 #include "components/HLDVCL.h"
 #include "platform/vcl/Application.h"
 #include "platform/vcl/Forms.h"
@@ -12,12 +14,9 @@
 
 namespace {
 
-const char* const kApplicationTitle = "HALDREN クイラン！～ QUILLAN! ～";
-
-// Creates the main window; as the first form it becomes the application's main form.
-void CreateMainForm(TApplication& application) {
-    auto* form = application.CreateForm<TForm>();
-    form->SetCaption(QString::fromUtf8(kApplicationTitle));
+// The window font "ＭＳ Ｐゴシック" is not on Linux; IPA's proportional Gothic has the same metrics.
+void SubstituteFonts() {
+    QFont::insertSubstitution(QStringLiteral("ＭＳ Ｐゴシック"), QStringLiteral("IPAPGothic"));
 }
 
 // Initialise, title, main window, message loop. An error that ends these steps is shown in the
@@ -27,8 +26,9 @@ int RunApplication(int& argc, char** argv) {
     TApplication& application = Application();
     try {
         application.Initialize();
-        application.SetTitle(QString::fromUtf8(kApplicationTitle));
-        CreateMainForm(application);
+        SubstituteFonts();
+        application.SetTitle(QString::fromUtf8(kProgramTitle));
+        application.CreateForm<T_BLOBRegister>();
         application.Run();
     } catch (const std::exception& error) {
         application.ShowException(error);

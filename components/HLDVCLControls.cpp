@@ -77,9 +77,12 @@ void TCLabel::Paint() {
     canvas->Polyline({{0, 0}, {r, 0}, {r, b}, {0, b}, {0, 0}});
 }
 
+QString TCOpenDialog::DefaultFilter() { return QStringLiteral("すべてのファイル (*.*)|*.*"); }
+QString TCOpenDialog::DefaultTitle() { return QStringLiteral("ファイルを開く"); }
+
 TCOpenDialog::TCOpenDialog(TComponent* AOwner) : TOpenDialog(AOwner) {
     if (NewlyDesigned(*this)) {
-        SetFilter(QStringLiteral("すべてのファイル (*.*)|*.*"));
-        SetTitle(QStringLiteral("ファイルを開く"));
+        SetFilter(DefaultFilter());
+        SetTitle(DefaultTitle());
     }
 }

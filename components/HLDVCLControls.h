@@ -55,6 +55,9 @@ private:
 class TCOpenDialog : public TOpenDialog {
 public:
     explicit TCOpenDialog(TComponent* AOwner);
+    // The presets: every file, and the dialog's title.
+    static QString DefaultFilter();
+    static QString DefaultTitle();
     const char* ClassName() const noexcept override { return "TCOpenDialog"; }
 };
 

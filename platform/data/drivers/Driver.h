@@ -64,6 +64,35 @@ public:
 
     virtual Capabilities Caps() const = 0;
 
+    // How a statement names `table`: unchanged when it is a plain identifier that needs no quotes
+    // in this database, otherwise quoted by the database's rules. The default is the SQL
+    // standard's: letters, digits and "_", not starting with a digit, letter case ignored.
+    virtual std::string TableReference(const std::string& table) const {
+        return QuoteIdentifierIfNeeded(table, [](char c) {
+            return (c >= 'A' && c <= 'Z') || (c >= 'a' && c <= 'z');
+        });
+    }
+
+protected:
+    // `table` unchanged when every character is a letter that `plainLetter` accepts, a digit or
+    // "_" (not first), otherwise in double quotes with inner quotes doubled.
+    template <class PlainLetter>
+    static std::string QuoteIdentifierIfNeeded(const std::string& table, PlainLetter plainLetter) {
+        bool plain = !table.empty() && !(table[0] >= '0' && table[0] <= '9');
+        for (char c : table) {
+            if (!(plainLetter(c) || (c >= '0' && c <= '9') || c == '_')) plain = false;
+        }
+        if (plain) return table;
+        std::string quoted = "\"";
+        for (char c : table) {
+            quoted += c;
+            if (c == '"') quoted += '"';
+        }
+        return quoted + '"';
+    }
+
+public:
+
     // Runs a query; rows come lazily.
     virtual std::unique_ptr<Cursor> OpenCursor(const std::string& sql) = 0;
 
