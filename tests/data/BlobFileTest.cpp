@@ -104,5 +104,5 @@ TEST_P(BlobFileTest, SavingToAPlaceThatCannotBeWrittenFailsNamingTheFile) {
     }
 }
 
-INSTANTIATE_TEST_SUITE_P(Backends, BlobFileTest, ::testing::Values("SQLite"),
+INSTANTIATE_TEST_SUITE_P(Backends, BlobFileTest, ::testing::Values("SQLite", "PostgreSQL"),
                          [](const auto& info) { return info.param; });

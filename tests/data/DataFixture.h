@@ -10,6 +10,7 @@
 #include <string>
 #include <vector>
 
+#include "data/PostgresBackend.h"
 #include "platform/data/Oracle.h"
 #include "platform/data/OracleData.h"
 
@@ -26,6 +27,10 @@ public:
     virtual std::string Create(const std::string& schema) = 0;
     // Runs a query on a connection of its own; NULL shows as "<null>".
     virtual Rows Query(const std::string& sql) = 0;
+    // How the window's statement names a table created as `name`.
+    virtual std::string TableRef(const std::string& name) const { return name; }
+    // A part of the database's own text for a unique key violation.
+    virtual std::string UniqueViolationText() const { return "UNIQUE constraint failed"; }
 };
 
 class SqliteBackend : public Backend {
@@ -65,6 +70,29 @@ private:
     std::string path_;
 };
 
+inline std::vector<std::string> TableStatement(const std::string& table, bool withData = true);
+
+// A schema of its own on the server of QUILLAN_PG_URL; the tests' SQL is translated.
+class PostgresBackend : public Backend {
+public:
+    std::string Name() const override { return "PostgreSQL"; }
+    std::string Create(const std::string& schema) override {
+        schema_.Query(ToPostgres(schema));
+        schema_.CatchUpIdentities();
+        return schema_.Url();
+    }
+    Rows Query(const std::string& sql) override {
+        Rows rows = schema_.Query(ToPostgres(sql));
+        if (sql.find("INSERT") != std::string::npos) schema_.CatchUpIdentities();
+        return rows;
+    }
+    std::string TableRef(const std::string& name) const override { return '"' + name + '"'; }
+    std::string UniqueViolationText() const override { return "duplicate key value"; }
+
+private:
+    PgSchema schema_;
+};
+
 // The fixture the data set tests run with, once per backend.
 class DataTest : public ::testing::TestWithParam<std::string> {
 protected:
@@ -75,6 +103,7 @@ protected:
 
     static std::unique_ptr<Backend> MakeBackend(const std::string& name) {
         if (name == "SQLite") return std::make_unique<SqliteBackend>();
+        if (name == "PostgreSQL" && PgSideDoor::ServerUrl()) return std::make_unique<PostgresBackend>();
         return nullptr;
     }
 
@@ -102,12 +131,16 @@ protected:
         return ds;
     }
     Rows Query(const std::string& sql) { return backend_->Query(sql); }
+    // The window's statement for a table, naming it as this backend needs.
+    std::vector<std::string> TableStatement(const std::string& table, bool withData = true) const {
+        return testdata::TableStatement(backend_->TableRef(table), withData);
+    }
 
     std::unique_ptr<Backend> backend_;
     std::string database_;
 };
 
-inline std::vector<std::string> TableStatement(const std::string& table, bool withData = true) {
+inline std::vector<std::string> TableStatement(const std::string& table, bool withData) {
     std::vector<std::string> lines{"select", "  rowid, " + table + ".*", "from", "  " + table};
     if (!withData) {
         lines.push_back("where");
