@@ -172,6 +172,7 @@ void T_BLOBRegister::CreateComponents() {
 
 // The window's stored values: what the form file of the window holds beyond the geometry.
 void T_BLOBRegister::ApplyStoredValues() {
+    CLabel1->SetAutoSize(false);  // before anything makes the label fit its caption
     SetCaption(Text(kProgramTitle));
     setWindowIcon(ProgramIcon());
     setFont(WindowFont());
@@ -202,7 +203,6 @@ void T_BLOBRegister::ApplyStoredValues() {
     CLabel1->SetCaption(Text(kTableListCaption));
     CLabel1->SetAlignment(taCenter);
     CLabel1->SetLayout(tlCenter);
-    CLabel1->SetAutoSize(false);
     CLabel1->SetBorderStyle(bsSingle);
     CLabel1->SetEvokeCustomMsgProc(false);
     cbxTableList->Properties.SetListSource(dsrTabList);
@@ -251,7 +251,8 @@ void T_BLOBRegister::ApplyStoredValues() {
         s.button->SetAction(s.action);
         s.button->setFont(buttonFont);
         QPalette palette = s.button->palette();
-        palette.setColor(QPalette::ButtonText, Qt::blue);
+        palette.setColor(QPalette::Active, QPalette::ButtonText, Qt::blue);
+        palette.setColor(QPalette::Inactive, QPalette::ButtonText, Qt::blue);
         s.button->setPalette(palette);
     }
     btnClose->SetCancel(true);
