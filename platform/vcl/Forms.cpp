@@ -128,3 +128,13 @@ void TForm::keyPressEvent(QKeyEvent* event) {
     }
     QDialog::keyPressEvent(event);
 }
+
+void NameComponentsFromObjectNames(TComponent& root) {
+    for (int i = 0; i < root.ComponentCount(); ++i) {
+        TComponent* c = root.Components(i);
+        const auto* o = dynamic_cast<const QObject*>(c);
+        if (o != nullptr && c->Name().empty() && !o->objectName().isEmpty()) {
+            c->SetName(o->objectName().toStdString());
+        }
+    }
+}

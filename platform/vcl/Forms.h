@@ -15,6 +15,10 @@ using TAnchors = unsigned;
 void SetAnchors(QWidget* control, TAnchors anchors);
 TAnchors Anchors(const QWidget* control);
 
+// Controls made from a .ui file carry their names as object names; this gives every component
+// owned by `root` that is a QObject and has no name yet its object name as its name.
+void NameComponentsFromObjectNames(TComponent& root);
+
 // A form: modal (ShowModal) or modeless (show), owner of its components. Geometry is in pixels at
 // 96 dots per inch; the client area is the widget's own area.
 class TForm : public QDialog, public TComponent {

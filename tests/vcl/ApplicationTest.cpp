@@ -1,6 +1,7 @@
 #include <gtest/gtest.h>
 
 #include <QMessageBox>
+#include <QProcess>
 #include <stdexcept>
 
 #include "platform/vcl/Application.h"
@@ -68,6 +69,22 @@ TEST(TApplication, TitleIsTheApplicationDisplayName) {
     EXPECT_EQ(QGuiApplication::applicationDisplayName(),
               QStringLiteral("HALDREN クイラン！～ QUILLAN! ～"));
     EXPECT_EQ(Application().Title(), QGuiApplication::applicationDisplayName());
+}
+
+}  // namespace
+
+namespace {
+
+TEST(QuillanApplication, AnExceptionLeavingAnEventHandlerIsShownAndTheProgramGoesOn) {
+    QProcess probe;
+    probe.start(ERROR_BOX_PROBE_EXE, {"-platform", "offscreen"});
+    ASSERT_TRUE(probe.waitForFinished(30000));
+    EXPECT_EQ(probe.exitStatus(), QProcess::NormalExit);
+    EXPECT_EQ(probe.exitCode(), 0);
+    const QStringList lines = QString::fromUtf8(probe.readAllStandardOutput()).split('\n', Qt::SkipEmptyParts);
+    ASSERT_FALSE(lines.isEmpty());
+    EXPECT_EQ(lines.first(), "box:Probe:handler failed");
+    EXPECT_EQ(lines.last(), "went on");
 }
 
 }  // namespace

@@ -73,6 +73,16 @@ TEST(TForm, SelectNextMovesTheFocusToTheNextTabStop) {
     EXPECT_EQ(form.ActiveControl(), combo);
 }
 
+TEST(TForm, ControlsMadeWithOnlyAParentBelongToTheFormAndTakeTheirObjectNames) {
+    TForm form(nullptr);
+    auto* panel = new QWidget(&form);
+    auto* button = new TcxButton(panel);  // as a .ui file creates it
+    button->setObjectName("btnClose");
+    NameComponentsFromObjectNames(form);
+    EXPECT_EQ(button->Owner(), &form);
+    EXPECT_EQ(form.FindComponent("btnClose"), button);
+}
+
 TEST(Anchors, EnlargingTheParentMovesAndStretchesTheControls) {
     TForm form(nullptr);
     form.resize(500, 500);
