@@ -3,6 +3,7 @@
 #include <QCloseEvent>
 #include <QFont>
 #include <QMessageBox>
+#include <functional>
 
 #include "about/CAboutForm.h"
 #include "about/ProgramIcon.h"
@@ -18,6 +19,7 @@
 #include "platform/vcl/DateUtils.h"
 #include "platform/vcl/Dialogs.h"
 #include "platform/vcl/ModalSeam.h"
+#include "platform/vcl/TransferProgress.h"
 #include "platform/vcl/cxButtons.h"
 #include "runtime/HLDFunctions.h"
 #include "ui_uBLOBRegister.h"
@@ -40,6 +42,8 @@ const char* const kSavedMessage = "DBに保存しました。";
 const char* const kBlobIsNullMessage = "BLOBフィールドは NULL です。";
 const char* const kDiscardChangesQuestion =
     "保存されていない変更があります。\n変更を破棄してもよろしいですか？";
+const char* const kLoadingCaption = "ファイルを読み込んでいます";
+const char* const kSavingCaption = "ファイルに書き込んでいます";
 const char* const kNotABlobField = "フィールド '%1' は BLOB フィールドではありません。";
 
 // The about box's fixed values; the copyright line is the one of the program's version block.
@@ -218,6 +222,9 @@ void T_BLOBRegister::ApplyStoredValues() {
     // Grid.
     gtvUpdTable->SetDataSource(dsrUpdTable);
     gtvUpdTable->NavigatorButtons.ConfirmDelete = false;
+    gtvUpdTable->OnFileDrop = [this](TcxGridDBColumn* c, int row, const QString& file) {
+        GridFileDropped(c, row, file);
+    };
     glvUpdTable->SetGridView(gtvUpdTable);
     gtvUpdTableDBColumn1->SetVisible(false);
     auto* startupEditor = gtvUpdTableDBColumn1->SetPropertiesClass<TcxBlobEditProperties>();
@@ -414,8 +421,13 @@ TBlobField& AsBlobField(TField* field) {
 
 void T_BLOBRegister::BLOBColumnPropertiesButtonClick(TComponent* /*Sender*/, int /*AButtonIndex*/) {
     if (!dlgToBLOB->Execute()) return;
+    LoadFileIntoFocusedField(dlgToBLOB->FileName());
+}
+
+void T_BLOBRegister::LoadFileIntoFocusedField(const QString& fileName) {
     if (odsUpdTable->State() == dsBrowse) odsUpdTable->Edit();
-    AsBlobField(GetFocusedField()).LoadFromFile(QStringToAnsi(dlgToBLOB->FileName()));
+    TTransferProgress progress(this, Text(kLoadingCaption), fileName, LargeTransferBytes);
+    AsBlobField(GetFocusedField()).LoadFromFile(QStringToAnsi(fileName), std::ref(progress));
 
     // Post the loaded file into the cache even while required columns are still empty; they are
     // demanded again at the next post of the row.
@@ -432,6 +444,13 @@ void T_BLOBRegister::BLOBColumnPropertiesButtonClick(TComponent* /*Sender*/, int
     for (const std::string& name : relaxed) odsUpdTable->FieldByName(name)->SetRequired(true);
 }
 
+void T_BLOBRegister::GridFileDropped(TcxGridDBColumn* column, int row, const QString& fileName) {
+    if (column == nullptr || column->BlobProperties() == nullptr) return;
+    odsUpdTable->SetRecNo(row + 1);
+    gtvUpdTable->SetFocusedColumn(column);
+    LoadFileIntoFocusedField(fileName);
+}
+
 void T_BLOBRegister::acnSaveToFileExecute(TComponent* /*Sender*/) {
     TField* field = GetFocusedField();
     if (field->IsNull()) {
@@ -439,7 +458,9 @@ void T_BLOBRegister::acnSaveToFileExecute(TComponent* /*Sender*/) {
         return;
     }
     if (!dlgToFile->Execute()) return;
-    AsBlobField(field).SaveToFile(QStringToAnsi(dlgToFile->FileName()));
+    TTransferProgress progress(this, Text(kSavingCaption), dlgToFile->FileName(),
+                               LargeTransferBytes);
+    AsBlobField(field).SaveToFile(QStringToAnsi(dlgToFile->FileName()), std::ref(progress));
 }
 
 void T_BLOBRegister::odsUpdTableBeforePost(TDataSet* DataSet) {

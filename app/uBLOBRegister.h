@@ -4,6 +4,7 @@
 
 #include <QString>
 #include <QVariant>
+#include <cstdint>
 #include <memory>
 #include <string>
 
@@ -90,6 +91,12 @@ public:
     void acnAboutExecute(TComponent* Sender);
     void cbxTableListPropertiesEditValueChanged(TComponent* Sender);
 
+    // A file dropped onto a grid cell: onto a BLOB cell it is loaded as the editor button would.
+    void GridFileDropped(TcxGridDBColumn* column, int row, const QString& fileName);
+
+    // File transfers from this size on show their progress and can be cancelled.
+    std::int64_t LargeTransferBytes = std::int64_t{4} << 20;
+
 protected:
     // Closing with unsaved changes asks first.
     void closeEvent(QCloseEvent* event) override;
@@ -100,6 +107,8 @@ private:
 
     void OpenUpdTable(const std::string& TableName);
     TField* GetFocusedField();
+    // What the BLOB editor button does once it has a file (also for a dropped file).
+    void LoadFileIntoFocusedField(const QString& fileName);
 
     // True when nothing is pending or the user agreed to drop the pending changes.
     bool ConfirmDiscardChanges();

@@ -128,9 +128,11 @@ public:
 
     // Replaces the content with the whole file; fails (EFOpenError naming the file) when the file
     // is missing or another program holds a lock on it.
-    void LoadFromFile(const std::string& fileName);
+    void LoadFromFile(const std::string& fileName, const data::TransferProgress& progress = {});
     // Writes the whole content to the file, replacing it (EFCreateError naming the file).
-    void SaveToFile(const std::string& fileName) const;
+    // A failure or a cancel (progress throwing) leaves an existing file as it was.
+    void SaveToFile(const std::string& fileName,
+                    const data::TransferProgress& progress = {}) const;
     // Bytes of the current record's content, without reading it.
     std::int64_t BlobSize() const;
     // Reads the content chunk by chunk; `sink` gets each chunk in order.

@@ -232,20 +232,25 @@ data::Value TBooleanField::FromText(const std::string& text) const {
 TBlobField::TBlobField(TDataSet* dataSet, int index, std::string fieldName)
     : TField(dataSet, index, std::move(fieldName), ftBlob, 0) {}
 
-void TBlobField::LoadFromFile(const std::string& fileName) {
+void TBlobField::LoadFromFile(const std::string& fileName, const data::TransferProgress& progress) {
     // Checked before the file is read, so that a record in browse mode fails at once.
     CheckEditing();
-    SetCurrentValue(data::BlobContent::FromFile(win32::AnsiToUtf8(fileName)));
+    SetCurrentValue(data::BlobContent::FromFile(win32::AnsiToUtf8(fileName), progress));
 }
 
-void TBlobField::SaveToFile(const std::string& fileName) const {
+void TBlobField::SaveToFile(const std::string& fileName,
+                            const data::TransferProgress& progress) const {
     QSaveFile file(QString::fromStdString(win32::AnsiToUtf8(fileName)));
     auto fail = [&](const QString& why) {
         throw EFCreateError(data::texts::Format(data::texts::kFileCreateFailed, fileName, win32::Utf8ToAnsi(why.toStdString())));
     };
     if (!file.open(QIODevice::WriteOnly)) fail(file.errorString());
+    const std::int64_t total = progress ? BlobSize() : 0;
+    std::int64_t done = 0;
     ReadContent([&](const char* chunk, std::size_t length) {
         if (file.write(chunk, static_cast<qint64>(length)) != static_cast<qint64>(length)) fail(file.errorString());
+        done += static_cast<std::int64_t>(length);
+        if (progress) progress(done, total);
     });
     if (!file.commit()) fail(file.errorString());
 }

@@ -103,7 +103,8 @@ std::shared_ptr<const BlobContent> BlobContent::FromBytes(std::string bytes) {
     return builder.Finish();
 }
 
-std::shared_ptr<const BlobContent> BlobContent::FromFile(const std::string& path) {
+std::shared_ptr<const BlobContent> BlobContent::FromFile(const std::string& path,
+                                                        const TransferProgress& progress) {
     Fd fd(::open(path.c_str(), O_RDONLY | O_CLOEXEC));
     if (fd.get() < 0) throw EFOpenError(texts::Format(texts::kFileOpenFailed, win32::Utf8ToAnsi(path), SystemText(errno)));
     struct stat st{};
@@ -129,6 +130,7 @@ std::shared_ptr<const BlobContent> BlobContent::FromFile(const std::string& path
         }
         if (n == 0) break;
         builder.Append(chunk.data(), static_cast<std::size_t>(n));
+        if (progress) progress(builder.Size(), st.st_size);
     }
     return builder.Finish();
 }

@@ -4,6 +4,7 @@
 
 #include <cstddef>
 #include <cstdint>
+#include <functional>
 #include <memory>
 #include <string>
 #include <variant>
@@ -12,6 +13,10 @@ namespace data {
 
 // Bytes of a BLOB (or long text) cell, immutable once built. Up to kMemoryThreshold bytes are kept
 // in memory; a larger content lives in an unlinked temporary file that disappears with the object.
+// Told after each chunk of a transfer how many bytes of how many are done; throwing (EAbort when
+// the user cancels) stops the transfer with nothing changed.
+using TransferProgress = std::function<void(std::int64_t done, std::int64_t total)>;
+
 class BlobContent {
 public:
     static constexpr std::int64_t kMemoryThreshold = std::int64_t{1} << 20;
@@ -24,7 +29,8 @@ public:
     static std::shared_ptr<const BlobContent> FromBytes(std::string bytes);
     // Reads a whole file (path in UTF-8), refusing it when another program holds a lock on it (EFOpenError naming
     // the file).
-    static std::shared_ptr<const BlobContent> FromFile(const std::string& path);
+    static std::shared_ptr<const BlobContent> FromFile(const std::string& path,
+                                                       const TransferProgress& progress = {});
 
     std::int64_t Size() const noexcept { return size_; }
     // Copies up to `length` bytes from `offset`; returns the count copied.
@@ -40,6 +46,7 @@ public:
         Builder(const Builder&) = delete;
         Builder& operator=(const Builder&) = delete;
         void Append(const char* data, std::size_t length);
+        std::int64_t Size() const noexcept { return content_->size_; }
         std::shared_ptr<const BlobContent> Finish();
 
     private:

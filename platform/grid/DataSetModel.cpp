@@ -4,6 +4,7 @@
 
 #include "platform/data/drivers/Driver.h"
 #include "platform/vcl/AnsiStrings.h"
+#include "platform/vcl/TransferProgress.h"
 
 DataSetModel::DataSetModel(QObject* parent) : QAbstractTableModel(parent) {}
 
@@ -53,12 +54,7 @@ int DataSetModel::columnCount(const QModelIndex& parent) const {
 }
 
 QString DataSetModel::BlobSizeText(std::int64_t bytes) {
-    if (bytes < 1024) return QStringLiteral("(BLOB) %1 B").arg(bytes);
-    const double kb = static_cast<double>(bytes) / 1024.0;
-    if (kb < 1024.0) return QStringLiteral("(BLOB) %1 KB").arg(kb, 0, 'f', 1);
-    const double mb = kb / 1024.0;
-    if (mb < 1024.0) return QStringLiteral("(BLOB) %1 MB").arg(mb, 0, 'f', 1);
-    return QStringLiteral("(BLOB) %1 GB").arg(mb / 1024.0, 0, 'f', 1);
+    return QStringLiteral("(BLOB) ") + ByteSizeText(bytes);
 }
 
 QString DataSetModel::CellText(int row, int column) const {

@@ -1,13 +1,17 @@
 #include "platform/grid/cxGrid.h"
 
+#include <QDragEnterEvent>
+#include <QDropEvent>
 #include <QHBoxLayout>
 #include <QHeaderView>
 #include <QKeyEvent>
 #include <QLineEdit>
 #include <QMessageBox>
+#include <QMimeData>
 #include <QStyledItemDelegate>
 #include <QTimer>
 #include <QToolButton>
+#include <QUrl>
 #include <algorithm>
 
 #include "platform/vcl/Application.h"
@@ -133,6 +137,50 @@ TcxGridDBTableView::TcxGridDBTableView(TComponent* AOwner) : TComponent(AOwner) 
     model_.ErrorSink = [this](std::exception_ptr e) { ShowLater(std::move(e)); };
     connect(&model_, &QAbstractItemModel::modelReset, this, [this] { HideColumns(); });
     connect(&model_, &DataSetModel::currentRecordMoved, this, [this] { FollowDataSet(); });
+    setAcceptDrops(true);
+    viewport()->setAcceptDrops(true);
+    setDropIndicatorShown(false);
+}
+
+QString TcxGridDBTableView::DroppedFile(const QMimeData* mime, const QPoint& pos,
+                                        QModelIndex* cell) const {
+    if (mime == nullptr || !mime->hasUrls() || mime->urls().size() != 1 || !OnFileDrop) return {};
+    const QUrl url = mime->urls().front();
+    if (!url.isLocalFile()) return {};
+    const QModelIndex index = indexAt(pos);
+    if (!index.isValid() || index.column() >= ColumnCount() ||
+        Columns(index.column())->BlobProperties() == nullptr) {
+        return {};
+    }
+    if (cell != nullptr) *cell = index;
+    return url.toLocalFile();
+}
+
+void TcxGridDBTableView::dragEnterEvent(QDragEnterEvent* event) {
+    if (event->mimeData() != nullptr && event->mimeData()->hasUrls()) {
+        event->acceptProposedAction();
+    } else {
+        event->ignore();
+    }
+}
+
+void TcxGridDBTableView::dragMoveEvent(QDragMoveEvent* event) {
+    if (!DroppedFile(event->mimeData(), event->position().toPoint(), nullptr).isEmpty()) {
+        event->acceptProposedAction();
+    } else {
+        event->ignore();
+    }
+}
+
+void TcxGridDBTableView::dropEvent(QDropEvent* event) {
+    QModelIndex cell;
+    const QString file = DroppedFile(event->mimeData(), event->position().toPoint(), &cell);
+    if (file.isEmpty()) {
+        event->ignore();
+        return;
+    }
+    event->acceptProposedAction();
+    GuardedCall([&] { OnFileDrop(Columns(cell.column()), cell.row(), file); });
 }
 
 TcxGridDBTableView::~TcxGridDBTableView() {

@@ -14,6 +14,7 @@
 #include "platform/grid/DataSetModel.h"
 #include "platform/vcl/Controls.h"
 
+class QMimeData;
 class TcxGridDBTableView;
 class TcxGridDBColumn;
 
@@ -133,6 +134,10 @@ public:
     // True while a cell editor is open.
     bool Editing() const { return state() == EditingState; }
 
+    // A file dropped from the desktop onto a cell of a BLOB column: the column, the record (0-based)
+    // and the file's path. Drops of anything else, or onto other cells, are refused.
+    std::function<void(TcxGridDBColumn* column, int row, const QString& fileName)> OnFileDrop;
+
     // Deletes the focused record as the Delete key does, asking first when the options say so.
     void DeleteFocusedRecord();
     // The question asked before a record is deleted.
@@ -141,6 +146,9 @@ public:
 protected:
     void keyPressEvent(QKeyEvent* event) override;
     void currentChanged(const QModelIndex& current, const QModelIndex& previous) override;
+    void dragEnterEvent(QDragEnterEvent* event) override;
+    void dragMoveEvent(QDragMoveEvent* event) override;
+    void dropEvent(QDropEvent* event) override;
 
 private:
     friend class TcxGridDBColumn;
@@ -150,6 +158,8 @@ private:
     void ColumnsChanged();
     void ApplyLayout();
     void ShowLater(std::exception_ptr error);
+    // The one local file of a drag onto a BLOB cell at `pos`, with that cell; empty otherwise.
+    QString DroppedFile(const QMimeData* mime, const QPoint& pos, QModelIndex* cell) const;
     void FollowDataSet();
     void HideColumns();
     TcxGridDBColumn* ColumnAt(int index) const;
