@@ -164,14 +164,7 @@ void T_BLOBRegister::CreateComponents() {
         {acnSaveToFile, "acnSaveToFile"}, {dlgToFile, "dlgToFile"}, {acnAbout, "acnAbout"},
         {cmpQUILLAN, "cmpQUILLAN"}};
     for (auto [component, name] : names) component->SetName(name);
-    for (QWidget* w : {static_cast<QWidget*>(btnLogon), static_cast<QWidget*>(CLabel1),
-                       static_cast<QWidget*>(cbxTableList), static_cast<QWidget*>(ckbIncData),
-                       static_cast<QWidget*>(grdUpdTable), static_cast<QWidget*>(btnAppend),
-                       static_cast<QWidget*>(btnDelete), static_cast<QWidget*>(btnSaveToDB),
-                       static_cast<QWidget*>(btnSaveToFile), static_cast<QWidget*>(btnAbout),
-                       static_cast<QWidget*>(btnClose)}) {
-        dynamic_cast<TComponent&>(*w).SetName(QStringToAnsi(w->objectName()));
-    }
+    NameComponentsFromObjectNames(*this);
 }
 
 // The window's stored values: what the form file of the window holds beyond the geometry.
