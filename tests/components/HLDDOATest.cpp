@@ -93,7 +93,7 @@ TEST_P(HLDDOAErrorTest, AUniqueViolationKeepsTheDatabasesText) {
     } catch (const EOracleError& e) {
         EXPECT_EQ(e.ErrorCode(), 1);
         EXPECT_EQ(seen, std::vector<std::string>{e.Message()});
-        EXPECT_NE(e.Message().find("UNIQUE"), std::string::npos);
+        EXPECT_NE(e.Message().find(backend_->UniqueViolationText()), std::string::npos);
     }
 }
 
@@ -124,5 +124,5 @@ TEST_P(HLDDOAErrorTest, ReopenRefreshesAnActiveDataSetAndLeavesAClosedOneClosed)
     EXPECT_EQ(ds.RecordCount(), 3);
 }
 
-INSTANTIATE_TEST_SUITE_P(Backends, HLDDOAErrorTest, ::testing::Values("SQLite"),
+INSTANTIATE_TEST_SUITE_P(Backends, HLDDOAErrorTest, ::testing::Values("SQLite", "PostgreSQL"),
                          [](const auto& info) { return info.param; });

@@ -83,5 +83,5 @@ TEST_P(DataSourceTest, LinksHearEachChangeAndOneFullRefreshAfterTheLastEnable) {
     EXPECT_FALSE(ds->ControlsDisabled());
 }
 
-INSTANTIATE_TEST_SUITE_P(Backends, DataSourceTest, ::testing::Values("SQLite"),
+INSTANTIATE_TEST_SUITE_P(Backends, DataSourceTest, ::testing::Values("SQLite", "PostgreSQL"),
                          [](const auto& info) { return info.param; });
