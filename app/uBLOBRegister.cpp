@@ -43,6 +43,7 @@ const char* const kBlobIsNullMessage = "BLOBフィールドは NULL です。";
 const char* const kDiscardChangesQuestion =
     "保存されていない変更があります。\n変更を破棄してもよろしいですか？";
 const char* const kLoadingCaption = "ファイルを読み込んでいます";
+const char* const kApplyingCaption = "データベースに書き込んでいます";
 const char* const kSavingCaption = "ファイルに書き込んでいます";
 const char* const kNotABlobField = "フィールド '%1' は BLOB フィールドではありません。";
 
@@ -319,7 +320,9 @@ void T_BLOBRegister::acnAppendExecute(TComponent* /*Sender*/) { odsUpdTable->App
 void T_BLOBRegister::acnDeleteExecute(TComponent* /*Sender*/) { odsUpdTable->Delete(); }
 
 void T_BLOBRegister::acnSaveToDBExecute(TComponent* /*Sender*/) {
-    ossDB->ApplyUpdates({odsUpdTable}, true);
+    TTransferProgress progress(this, Text(kApplyingCaption), AnsiToQString(odsUpdTable->UpdatingTable()),
+                               LargeTransferBytes);
+    ossDB->ApplyUpdates({odsUpdTable}, true, std::ref(progress));
     MessageDlg(Text(kSavedMessage), TMsgDlgType::mtInformation);
 }
 

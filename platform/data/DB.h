@@ -287,6 +287,7 @@ protected:
 
     // Cache access for concrete data sets.
     std::vector<data::CachedRow>& Rows() noexcept { return rows_; }
+    const std::vector<data::CachedRow>& Rows() const noexcept { return rows_; }
     std::vector<data::CachedRow>& DeletedRows() noexcept { return deleted_; }
     // Ends the edit or insert state by posting (BeforePost runs) if the data set is in one.
     void CheckBrowseMode();

@@ -106,12 +106,23 @@ void TOracleSession::Commit() { Connection().Commit(); }
 
 void TOracleSession::Rollback() { Connection().Rollback(); }
 
-void TOracleSession::ApplyUpdates(const std::vector<TOracleDataSet*>& dataSets, bool commit) {
+void TOracleSession::ApplyUpdates(
+    const std::vector<TOracleDataSet*>& dataSets, bool commit,
+    const std::function<void(std::int64_t done, std::int64_t total)>& progress) {
     data::Connection& conn = Connection();
     // Records still being edited go into their caches first (their BeforePost runs).
     for (TOracleDataSet* ds : dataSets)
         if (ds->Active()) ds->CheckBrowseMode();
     data::BusyCursor busy{cursor_};
+    std::int64_t total = 0, done = 0;
+    for (TOracleDataSet* ds : dataSets) total += ds->PendingBlobBytes();
+    struct ProgressScope {
+        data::Connection& conn;
+        ~ProgressScope() { conn.SetWriteProgress({}); }
+    } progressScope{conn};
+    if (progress) {
+        conn.SetWriteProgress([&](std::int64_t bytes) { progress(done += bytes, total); });
+    }
     std::vector<std::unique_ptr<TOracleDataSet::ApplyResult>> results;
     conn.BeginApply();
     try {

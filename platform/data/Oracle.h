@@ -2,6 +2,7 @@
 // The database session and the logon dialog component.
 
 #include <QStringList>
+#include <functional>
 #include <memory>
 #include <optional>
 #include <string>
@@ -43,7 +44,10 @@ public:
     // Posts what each data set still edits, writes every cached change in one transaction and,
     // with `commit`, commits and empties the caches. On failure everything this call wrote is
     // undone, the error propagates and every cache keeps every change.
-    void ApplyUpdates(const std::vector<TOracleDataSet*>& dataSets, bool commit);
+    // `progress` hears how many of the BLOB bytes to write are written; throwing from it (EAbort)
+    // cancels the apply like any failure.
+    void ApplyUpdates(const std::vector<TOracleDataSet*>& dataSets, bool commit,
+                      const std::function<void(std::int64_t done, std::int64_t total)>& progress = {});
     void Commit();
     void Rollback();
     bool InTransaction() const;

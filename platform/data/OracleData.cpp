@@ -99,6 +99,17 @@ bool TOracleDataSet::DoFetch(data::CachedRow& row) {
     return got;
 }
 
+std::int64_t TOracleDataSet::PendingBlobBytes() const {
+    std::int64_t bytes = 0;
+    for (const data::CachedRow& row : Rows()) {
+        if (row.op != data::RowOp::Modified && row.op != data::RowOp::Inserted) continue;
+        for (const data::Value& v : row.values) {
+            if (auto b = std::get_if<data::BlobPtr>(&v); b != nullptr && *b) bytes += (*b)->Size();
+        }
+    }
+    return bytes;
+}
+
 void TOracleDataSet::FinishFetching() {
     if (Active()) FetchAll();
 }

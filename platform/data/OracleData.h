@@ -95,6 +95,8 @@ public:
     void CommitUpdates();
     void CancelUpdates();
 
+    // Bytes of the BLOB contents that the next apply writes.
+    std::int64_t PendingBlobBytes() const;
     // Reads every remaining row so that the cursor lets go of the database.
     void FinishFetching();
 

@@ -28,7 +28,7 @@ void WriteFile(const QString& path, const QByteArray& bytes) {
 
 QByteArray Binary(int size) {
     QByteArray b(size, '\0');
-    for (int i = 0; i < size; ++i) b[i] = static_cast<char>((i * 7919) % 256);
+    for (int i = 0; i < size; ++i) b[i] = static_cast<char>((static_cast<unsigned>(i) * 7919u) % 256u);
     return b;
 }
 
@@ -155,6 +155,22 @@ TEST_F(BlobTransferTest, ACancelledLargeLoadLeavesTheCellAndTheRecordAsTheyWere)
     LoadViaButton("PHOTO", Path("large.bin"));
     EXPECT_EQ(form_->odsUpdTable->FieldByName("PHOTO")->AsString(), std::string("\x00\xFF\x10", 3));
     EXPECT_FALSE(form_->odsUpdTable->UpdatesPending());
+}
+
+TEST_F(BlobTransferTest, ACancelledLargeApplyWritesNothingAndKeepsTheCache) {
+    OpenPeople();
+    form_->odsUpdTable->SetRecNo(1);
+    WriteFile(Path("large.bin"), Binary(3 << 20));
+    LoadViaButton("PHOTO", Path("large.bin"));
+    form_->LargeTransferBytes = 1 << 20;
+    CancelProgressWhenShown();
+    Click(form_->btnSaveToDB);
+    EXPECT_TRUE(Messages().empty());  // a cancel is not an error, and nothing was saved
+    EXPECT_TRUE(form_->odsUpdTable->UpdatesPending());
+
+    form_->LargeTransferBytes = std::int64_t{1} << 40;
+    Click(form_->btnSaveToDB);
+    EXPECT_EQ(Value("SELECT length(PHOTO) FROM PEOPLE WHERE ID = 1"), std::to_string(3 << 20));
 }
 
 TEST_F(BlobTransferTest, AFileDroppedOnABlobCellIsLoadedAndElsewhereIgnored) {

@@ -5,6 +5,7 @@
 // for the cases the program relies on (54, 1) and the database's own text.
 
 #include <cstdint>
+#include <functional>
 #include <memory>
 #include <string>
 #include <utility>
@@ -61,6 +62,12 @@ using ColumnValues = std::vector<std::pair<std::string, Value>>;
 class Connection {
 public:
     virtual ~Connection() = default;
+
+    // Told after each chunk of BLOB content written, with that chunk's size. Throwing (EAbort
+    // when the user cancels) stops the write; the apply then undoes everything it wrote.
+    void SetWriteProgress(std::function<void(std::int64_t bytes)> onWritten) {
+        onWritten_ = std::move(onWritten);
+    }
 
     virtual Capabilities Caps() const = 0;
 
@@ -120,6 +127,14 @@ public:
     virtual bool InTransaction() const = 0;
     virtual void Commit() = 0;
     virtual void Rollback() = 0;
+
+protected:
+    void ReportWritten(std::int64_t bytes) {
+        if (onWritten_) onWritten_(bytes);
+    }
+
+private:
+    std::function<void(std::int64_t)> onWritten_;
 };
 
 // What the logon gave: user name, password and the database text that also chooses the driver.

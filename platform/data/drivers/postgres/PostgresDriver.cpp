@@ -587,6 +587,7 @@ private:
         };
         std::vector<char> chunk(BlobContent::kChunkSize);
         std::string hex;
+        std::exception_ptr cancelled;
         for (std::size_t k = 0; k < blobs.size() && failure.empty(); ++k) {
             // Text form of COPY: the row number, a tab and the bytes as \x followed by hex digits.
             put(std::to_string(k + 1) + "\t\\\\x");
@@ -597,6 +598,13 @@ private:
                 pg::AppendHex(hex, chunk.data(), n);
                 put(hex);
                 off += static_cast<std::int64_t>(n);
+                try {
+                    ReportWritten(static_cast<std::int64_t>(n));
+                } catch (...) {
+                    // Cancelled: end the COPY as failed so the connection stays usable, then raise.
+                    cancelled = std::current_exception();
+                    failure = "cancelled";
+                }
             }
             put("\n");
         }
@@ -604,6 +612,7 @@ private:
             failure = PQerrorMessage(conn_.get());
         Result last;
         while (Result r{PQgetResult(conn_.get())}) last = std::move(r);
+        if (cancelled) std::rethrow_exception(cancelled);
         if (!failure.empty() && !Alive()) RaiseLost(failure);
         if (!last || PQresultStatus(last.get()) != PGRES_COMMAND_OK) Raise(last.get());
     }

@@ -545,6 +545,7 @@ private:
                 rc = sqlite3_blob_write(blob.get(), chunk.data(), static_cast<int>(n), static_cast<int>(off));
                 if (rc != SQLITE_OK) Raise(db_.get(), rc);
                 off += static_cast<std::int64_t>(n);
+                ReportWritten(static_cast<std::int64_t>(n));
             }
         }
         return std::to_string(rowId);
