@@ -64,7 +64,14 @@ void TOracleSession::LogOn() {
     const LogonParts parts = SplitLogonText(logonUsername_);
     data::ConnectParams params{parts.user, parts.password.value_or(logonPassword_),
                                parts.database.value_or(logonDatabase_)};
-    if (connection_) LogOff();
+    if (connection_) {
+        // The old connection goes first. When it is already lost, the rows it can no longer
+        // deliver stay unfetched; that is no reason to refuse the new logon.
+        try {
+            LogOff();
+        } catch (const EOracleError&) {
+        }
+    }
     data::BusyCursor busy{cursor_};
     connection_ = data::Connect(params);
     if (AfterLogOn) AfterLogOn(this);
@@ -77,15 +84,26 @@ void TOracleSession::DrainCursors() {
 void TOracleSession::LogOff() {
     if (!connection_) return;
     // Open data sets keep their rows: what is still to be fetched is read before the connection
-    // goes.
-    DrainCursors();
+    // goes. When that fails (a lost connection), the session still lets go of the connection, so
+    // that the user can log on again, and the error is reported.
+    std::exception_ptr failure;
+    try {
+        DrainCursors();
+    } catch (...) {
+        failure = std::current_exception();
+        for (TOracleDataSet* ds : dataSets_) ds->StopFetching();
+    }
+    struct Release {
+        std::unique_ptr<data::Connection>& connection;
+        ~Release() { connection.reset(); }
+    } release{connection_};
     if (connection_->InTransaction()) {
         if (rollbackOnDisconnect_)
             connection_->Rollback();
         else
             connection_->Commit();
     }
-    connection_.reset();
+    if (failure) std::rethrow_exception(failure);
 }
 
 void TOracleSession::SetConnected(bool value) {

@@ -114,6 +114,8 @@ void TOracleDataSet::FinishFetching() {
     if (Active()) FetchAll();
 }
 
+void TOracleDataSet::StopFetching() noexcept { fetchCursor_.reset(); }
+
 void TOracleDataSet::DoPrepareEdit(data::CachedRow& row, bool forDelete) {
     if (table_.empty()) throw EDatabaseError(data::texts::Format(data::texts::kNoRowId));
     data::Connection& conn = Conn();

@@ -97,6 +97,8 @@ public:
 
     // Bytes of the BLOB contents that the next apply writes.
     std::int64_t PendingBlobBytes() const;
+    // Gives up the rows still to be fetched (their connection is gone); the fetched ones stay.
+    void StopFetching() noexcept;
     // Reads every remaining row so that the cursor lets go of the database.
     void FinishFetching();
 

@@ -65,7 +65,7 @@ protected:
     }
 };
 
-TEST_F(BlobTransferTest, ALoadIntoANewRowPostsItDespiteEmptyRequiredColumns) {
+TEST_P(BlobTransferTest, ALoadIntoANewRowPostsItDespiteEmptyRequiredColumns) {
     OpenPeople();
     WriteFile(Path("a.bin"), Binary(100));
     Click(form_->btnAppend);
@@ -77,7 +77,7 @@ TEST_F(BlobTransferTest, ALoadIntoANewRowPostsItDespiteEmptyRequiredColumns) {
     EXPECT_THROW(form_->odsUpdTable->Post(), EDatabaseError);
 }
 
-TEST_F(BlobTransferTest, FilesGoRoundTripByteForByteThroughTheDatabase) {
+TEST_P(BlobTransferTest, FilesGoRoundTripByteForByteThroughTheDatabase) {
     const std::pair<const char*, QByteArray> files[] = {
         {"empty.bin", QByteArray()}, {"small.bin", Binary(70000)}};
     for (const auto& [name, bytes] : files) {
@@ -92,9 +92,7 @@ TEST_F(BlobTransferTest, FilesGoRoundTripByteForByteThroughTheDatabase) {
     EXPECT_EQ(Value("SELECT length(PHOTO) FROM PEOPLE WHERE ID = 2"), "70000");
 
     // A new session reads them back.
-    form_ = std::make_unique<T_BLOBRegister>(nullptr);
-    form_->olgDB->SetArguments({QStringLiteral("QUILLAN"),
-                                QString::fromStdString("UserId=tester@" + dbPath_)});
+    form_ = NewWindow();
     OpenPeople();
     int row = 1;
     for (const auto& [name, bytes] : files) {
@@ -105,7 +103,7 @@ TEST_F(BlobTransferTest, FilesGoRoundTripByteForByteThroughTheDatabase) {
     }
 }
 
-TEST_F(BlobTransferTest, LoadingIntoAFetchedRowTurnsSaveOnAndCancellingChangesNothing) {
+TEST_P(BlobTransferTest, LoadingIntoAFetchedRowTurnsSaveOnAndCancellingChangesNothing) {
     OpenPeople();
     form_->odsUpdTable->SetRecNo(2);
     Focus("PHOTO");
@@ -118,7 +116,7 @@ TEST_F(BlobTransferTest, LoadingIntoAFetchedRowTurnsSaveOnAndCancellingChangesNo
     EXPECT_TRUE(Enabled(form_->acnSaveToDB));
 }
 
-TEST_F(BlobTransferTest, SavingANullCellSaysSoAndOpensNoDialog) {
+TEST_P(BlobTransferTest, SavingANullCellSaysSoAndOpensNoDialog) {
     OpenPeople();
     form_->odsUpdTable->SetRecNo(2);
     Focus("PHOTO");
@@ -128,7 +126,7 @@ TEST_F(BlobTransferTest, SavingANullCellSaysSoAndOpensNoDialog) {
     EXPECT_EQ(shown_[0].icon, QMessageBox::Question);
 }
 
-TEST_F(BlobTransferTest, SavingReplacesAnExistingFileAndACancelledSaveKeepsItWhole) {
+TEST_P(BlobTransferTest, SavingReplacesAnExistingFileAndACancelledSaveKeepsItWhole) {
     OpenPeople();
     form_->odsUpdTable->SetRecNo(1);
     const QString target = Path("target.bin");
@@ -146,7 +144,7 @@ TEST_F(BlobTransferTest, SavingReplacesAnExistingFileAndACancelledSaveKeepsItWho
     EXPECT_EQ(folder.entryList({QStringLiteral("target.bin*")}, QDir::Files).size(), 1);
 }
 
-TEST_F(BlobTransferTest, ACancelledLargeLoadLeavesTheCellAndTheRecordAsTheyWere) {
+TEST_P(BlobTransferTest, ACancelledLargeLoadLeavesTheCellAndTheRecordAsTheyWere) {
     OpenPeople();
     form_->odsUpdTable->SetRecNo(1);
     WriteFile(Path("large.bin"), Binary(3 << 20));
@@ -157,7 +155,7 @@ TEST_F(BlobTransferTest, ACancelledLargeLoadLeavesTheCellAndTheRecordAsTheyWere)
     EXPECT_FALSE(form_->odsUpdTable->UpdatesPending());
 }
 
-TEST_F(BlobTransferTest, ACancelledLargeApplyWritesNothingAndKeepsTheCache) {
+TEST_P(BlobTransferTest, ACancelledLargeApplyWritesNothingAndKeepsTheCache) {
     OpenPeople();
     form_->odsUpdTable->SetRecNo(1);
     WriteFile(Path("large.bin"), Binary(3 << 20));
@@ -173,7 +171,7 @@ TEST_F(BlobTransferTest, ACancelledLargeApplyWritesNothingAndKeepsTheCache) {
     EXPECT_EQ(Value("SELECT length(PHOTO) FROM PEOPLE WHERE ID = 1"), std::to_string(3 << 20));
 }
 
-TEST_F(BlobTransferTest, AFileDroppedOnABlobCellIsLoadedAndElsewhereIgnored) {
+TEST_P(BlobTransferTest, AFileDroppedOnABlobCellIsLoadedAndElsewhereIgnored) {
     OpenPeople();
     form_->show();
     QApplication::processEvents();
@@ -197,5 +195,7 @@ TEST_F(BlobTransferTest, AFileDroppedOnABlobCellIsLoadedAndElsewhereIgnored) {
     EXPECT_EQ(form_->odsUpdTable->FieldByName("PHOTO")->AsString().size(), 33u);
     EXPECT_TRUE(form_->odsUpdTable->UpdatesPending());
 }
+
+QUILLAN_ON_EVERY_DATABASE(BlobTransferTest);
 
 }  // namespace

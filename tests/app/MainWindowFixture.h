@@ -2,7 +2,6 @@
 // The real main window on a real SQLite file, with every modal dialog answered by the test.
 
 #include <gtest/gtest.h>
-#include <sqlite3.h>
 
 #include <QCoreApplication>
 #include <QFileDialog>
@@ -15,6 +14,7 @@
 #include <vector>
 
 #include "app/uBLOBRegister.h"
+#include "data/DataFixture.h"
 #include "components/HLDDOA.h"
 #include "components/HLDVCL.h"
 #include "platform/grid/cxGrid.h"
@@ -23,7 +23,8 @@
 #include "platform/vcl/ModalSeam.h"
 #include "platform/vcl/cxButtons.h"
 
-class MainWindowTest : public ::testing::Test {
+// Runs once per configured database: SQLite always, PostgreSQL when QUILLAN_PG_URL is set.
+class MainWindowTest : public ::testing::TestWithParam<std::string> {
 protected:
     // What a dialog showed, and how the test answers the next one.
     struct Shown {
@@ -34,51 +35,46 @@ protected:
     using Answer = std::function<int(QDialog&)>;
 
     void SetUp() override {
-        ASSERT_TRUE(dir_.isValid());
-        dbPath_ = dir_.filePath(QStringLiteral("test.db")).toStdString();
-        Sql(
+        if (GetParam() == "SQLite") {
+            backend_ = std::make_unique<testdata::SqliteBackend>();
+        } else if (GetParam() == "PostgreSQL" && testdata::PgSideDoor::ServerUrl() != nullptr) {
+            backend_ = std::make_unique<testdata::PostgresBackend>();
+        } else {
+            GTEST_SKIP() << GetParam() << " is not configured";
+        }
+        database_ = backend_->Create(
             "CREATE TABLE PEOPLE (ID INTEGER NOT NULL PRIMARY KEY, NAME VARCHAR(20) NOT NULL,"
             " PHOTO BLOB, NOTE CLOB);"
-            "INSERT INTO PEOPLE VALUES (1, 'Aoi', x'00FF10', 'memo one');"
+            "INSERT INTO PEOPLE VALUES (1, 'Aoi', " + BlobLiteral("00ff10") + ", 'memo one');"
             "INSERT INTO PEOPLE VALUES (2, 'Ken', NULL, NULL);"
             "CREATE TABLE ABC_FIRST (K INTEGER);"
             "CREATE TABLE \"lower case\" (K INTEGER NOT NULL, V VARCHAR(5));"
             "INSERT INTO \"lower case\" VALUES (7, 'x');");
-        form_ = std::make_unique<T_BLOBRegister>(nullptr);
-        form_->olgDB->SetArguments({QStringLiteral("QUILLAN"),
-                                    QString::fromStdString("UserId=tester@" + dbPath_)});
+        form_ = NewWindow();
     }
 
     void TearDown() override { form_.reset(); }
 
-    // Runs SQL on the test file through a second connection.
-    void Sql(const std::string& sql) {
-        sqlite3* db = nullptr;
-        ASSERT_EQ(sqlite3_open(dbPath_.c_str(), &db), SQLITE_OK);
-        char* error = nullptr;
-        const int rc = sqlite3_exec(db, sql.c_str(), nullptr, nullptr, &error);
-        const std::string message = error != nullptr ? error : "";
-        sqlite3_free(error);
-        sqlite3_close(db);
-        ASSERT_EQ(rc, SQLITE_OK) << message;
+    // A main window of its own, whose first logon goes to the test database.
+    std::unique_ptr<T_BLOBRegister> NewWindow() {
+        auto form = std::make_unique<T_BLOBRegister>(nullptr);
+        form->olgDB->SetArguments(
+            {QStringLiteral("QUILLAN"), QString::fromStdString("UserId=@" + database_)});
+        return form;
     }
 
-    // One value (as text; NULL as "<null>") from the test file.
+    // Bytes given as lower-case hex digits, as a literal of the database's SQL.
+    std::string BlobLiteral(const std::string& hex) const {
+        return GetParam() == "SQLite" ? "x'" + hex + "'" : "decode('" + hex + "', 'hex')";
+    }
+
+    // Runs SQL on the test database through a connection of its own.
+    void Sql(const std::string& sql) { backend_->Query(sql); }
+
+    // One value (as text; NULL as "<null>") from the test database.
     std::string Value(const std::string& sql) {
-        sqlite3* db = nullptr;
-        sqlite3_open(dbPath_.c_str(), &db);
-        sqlite3_stmt* st = nullptr;
-        std::string result = "<none>";
-        if (sqlite3_prepare_v2(db, sql.c_str(), -1, &st, nullptr) == SQLITE_OK &&
-            sqlite3_step(st) == SQLITE_ROW) {
-            const unsigned char* text = sqlite3_column_text(st, 0);
-            result = text != nullptr ? std::string(reinterpret_cast<const char*>(text),
-                                                   sqlite3_column_bytes(st, 0))
-                                     : "<null>";
-        }
-        sqlite3_finalize(st);
-        sqlite3_close(db);
-        return result;
+        const testdata::Rows rows = backend_->Query(sql);
+        return rows.empty() || rows[0].empty() ? "<none>" : rows[0][0];
     }
 
     // Dialogs: each one shown is recorded; queued answers are used in order, then `Cancel`.
@@ -155,6 +151,13 @@ protected:
     QString Path(const char* name) const { return dir_.filePath(QString::fromUtf8(name)); }
 
     QTemporaryDir dir_;
-    std::string dbPath_;
+    std::unique_ptr<testdata::Backend> backend_;
+    std::string database_;
     std::unique_ptr<T_BLOBRegister> form_;
 };
+
+// The databases the window's tests run on.
+#define QUILLAN_ON_EVERY_DATABASE(Suite)                                             \
+    INSTANTIATE_TEST_SUITE_P(Databases, Suite,                                      \
+                             ::testing::Values("SQLite", "PostgreSQL"),              \
+                             [](const auto& info) { return std::string(info.param); })
