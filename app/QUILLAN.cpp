@@ -6,6 +6,7 @@
 #include <cstdio>
 #include <exception>
 
+#include "about/ProgramIcon.h"
 #include "app/uBLOBRegister.h"
 #include "components/HLDVCL.h"
 #include "platform/vcl/Application.h"
@@ -27,6 +28,7 @@ int RunApplication(int& argc, char** argv) {
     try {
         application.Initialize();
         SubstituteFonts();
+        QApplication::setWindowIcon(ProgramIcon());
         application.SetTitle(QString::fromUtf8(kProgramTitle));
         application.CreateForm<T_BLOBRegister>();
         application.Run();
