@@ -5,6 +5,7 @@
 // for the cases the program relies on (54, 1) and the database's own text.
 
 #include <cstdint>
+#include <deque>
 #include <functional>
 #include <memory>
 #include <string>
@@ -46,6 +47,33 @@ public:
     // Next row: its identifier (empty without one) and one value per column; BLOB columns come
     // as DbBlob (size only) or null. False at the end.
     virtual bool Next(std::string& rowId, std::vector<Value>& values) = 0;
+};
+
+// A cursor that can take its remaining rows to this side (Drain), for when a transaction end or
+// the connection's own writes must not meet an open statement; those rows are handed out first.
+class BufferedCursor : public Cursor {
+public:
+    bool Next(std::string& rowId, std::vector<Value>& values) final {
+        if (!buffered_.empty()) {
+            rowId = std::move(buffered_.front().first);
+            values = std::move(buffered_.front().second);
+            buffered_.pop_front();
+            return true;
+        }
+        return Step(rowId, values);
+    }
+    void Drain() {
+        std::string rowId;
+        std::vector<Value> values;
+        while (Step(rowId, values)) buffered_.emplace_back(std::move(rowId), std::move(values));
+    }
+
+protected:
+    // The next row from the database; false at the end (also once the statement is gone).
+    virtual bool Step(std::string& rowId, std::vector<Value>& values) = 0;
+
+private:
+    std::deque<std::pair<std::string, std::vector<Value>>> buffered_;
 };
 
 // Reads one BLOB cell in chunks.

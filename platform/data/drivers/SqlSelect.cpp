@@ -6,14 +6,16 @@ namespace data {
 
 namespace {
 
-bool IsWordChar(char c) { return std::isalnum(static_cast<unsigned char>(c)) || c == '_' || c == '$' || static_cast<unsigned char>(c) >= 0x80; }
-
 std::string Trim(const std::string& s) {
     std::size_t b = 0, e = s.size();
     while (b < e && std::isspace(static_cast<unsigned char>(s[b]))) ++b;
     while (e > b && std::isspace(static_cast<unsigned char>(s[e - 1]))) --e;
     return s.substr(b, e - b);
 }
+
+}  // namespace
+
+bool IsWordChar(char c) { return std::isalnum(static_cast<unsigned char>(c)) || c == '_' || c == '$' || static_cast<unsigned char>(c) >= 0x80; }
 
 bool KeywordAt(const std::string& s, std::size_t i, const char* kw) {
     std::size_t n = 0;
@@ -51,7 +53,6 @@ std::size_t SkipQuoted(const std::string& s, std::size_t i) {
     return i;
 }
 
-}  // namespace
 
 SelectParts SplitSelect(const std::string& sql) {
     SelectParts parts;

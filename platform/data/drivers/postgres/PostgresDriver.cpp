@@ -109,7 +109,7 @@ Value ReadValue(const PGresult* r, int row, int col, const ReadColumn& c) {
 
 class PgConnection;
 
-class PgCursor final : public Cursor {
+class PgCursor final : public BufferedCursor {
 public:
     PgCursor(PgConnection* owner, std::string name, std::vector<ColumnDesc> columns, std::vector<ReadColumn> read,
              int rowIdPos, std::string table, unsigned transaction)
@@ -121,22 +121,6 @@ public:
     bool HasRowId() const override { return rowIdPos_ >= 0; }
     const std::string& Table() const override { return table_; }
 
-    bool Next(std::string& rowId, std::vector<Value>& values) override {
-        if (!buffered_.empty()) {
-            rowId = std::move(buffered_.front().first);
-            values = std::move(buffered_.front().second);
-            buffered_.pop_front();
-            return true;
-        }
-        return Step(rowId, values);
-    }
-
-    // Takes the remaining rows to this side, for a transaction end that would drop the cursor.
-    void Drain() {
-        std::string rowId;
-        std::vector<Value> values;
-        while (Step(rowId, values)) buffered_.emplace_back(std::move(rowId), std::move(values));
-    }
     // A commit makes the cursor independent of the transaction that declared it.
     void Held() noexcept { transaction_ = 0; }
     unsigned Transaction() const noexcept { return transaction_; }
@@ -148,7 +132,7 @@ public:
     }
 
 private:
-    bool Step(std::string& rowId, std::vector<Value>& values);
+    bool Step(std::string& rowId, std::vector<Value>& values) override;
 
     PgConnection* owner_;
     std::string name_;
@@ -160,7 +144,6 @@ private:
     bool serverOpen_ = true;
     Result batch_;
     int at_ = 0;
-    std::deque<std::pair<std::string, std::vector<Value>>> buffered_;
 };
 
 class PgBlobReader final : public BlobReader {

@@ -1,5 +1,7 @@
 #include "platform/data/drivers/postgres/PostgresSql.h"
 
+#include "platform/data/drivers/SqlSelect.h"
+
 #include <cctype>
 #include <cstdio>
 
@@ -7,42 +9,9 @@ namespace data::pg {
 
 namespace {
 
-bool IsWordChar(char c) {
-    return std::isalnum(static_cast<unsigned char>(c)) || c == '_' || c == '$' || static_cast<unsigned char>(c) >= 0x80;
-}
-
-bool WordAt(const std::string& s, std::size_t i, const char* word) {
-    std::size_t n = 0;
-    for (; word[n]; ++n)
-        if (i + n >= s.size() || std::tolower(static_cast<unsigned char>(s[i + n])) != word[n]) return false;
-    if (i > 0 && IsWordChar(s[i - 1])) return false;
-    return i + n >= s.size() || !IsWordChar(s[i + n]);
-}
-
-// Index just past a quoted text, quoted name, comment or dollar-quoted text starting at i; i when
-// none starts there.
-std::size_t SkipQuoted(const std::string& s, std::size_t i) {
-    const char c = s[i];
-    if (c == '\'' || c == '"') {
-        for (std::size_t j = i + 1; j < s.size(); ++j)
-            if (s[j] == c) {
-                if (j + 1 < s.size() && s[j + 1] == c) {
-                    ++j;
-                    continue;
-                }
-                return j + 1;
-            }
-        return s.size();
-    }
-    if (c == '-' && i + 1 < s.size() && s[i + 1] == '-') {
-        const std::size_t e = s.find('\n', i);
-        return e == std::string::npos ? s.size() : e + 1;
-    }
-    if (c == '/' && i + 1 < s.size() && s[i + 1] == '*') {
-        const std::size_t e = s.find("*/", i + 2);
-        return e == std::string::npos ? s.size() : e + 2;
-    }
-    if (c == '$' && (i == 0 || !IsWordChar(s[i - 1]))) {
+// Index just past a quoted part, comment or dollar-quoted text starting at i; i when none does.
+std::size_t SkipQuotedOrDollar(const std::string& s, std::size_t i) {
+    if (s[i] == '$' && (i == 0 || !IsWordChar(s[i - 1]))) {
         std::size_t j = i + 1;
         while (j < s.size() && (std::isalnum(static_cast<unsigned char>(s[j])) || s[j] == '_')) ++j;
         if (j < s.size() && s[j] == '$') {
@@ -51,7 +20,7 @@ std::size_t SkipQuoted(const std::string& s, std::size_t i) {
             return e == std::string::npos ? s.size() : e + tag.size();
         }
     }
-    return i;
+    return SkipQuoted(s, i);
 }
 
 constexpr const char* kUserTables =
@@ -70,24 +39,24 @@ std::string ProvideUserTables(const std::string& sql) {
     bool named = false;
     std::size_t first = std::string::npos;  // where the statement's first word starts
     for (std::size_t i = 0; i < sql.size();) {
-        const std::size_t k = SkipQuoted(sql, i);
+        const std::size_t k = SkipQuotedOrDollar(sql, i);
         if (k != i) {
             if (first == std::string::npos && (sql[i] == '\'' || sql[i] == '"')) first = i;
             i = k;
             continue;
         }
         if (first == std::string::npos && !std::isspace(static_cast<unsigned char>(sql[i]))) first = i;
-        if (WordAt(sql, i, "user_tables")) {
+        if (KeywordAt(sql, i, "user_tables")) {
             named = true;
             break;
         }
         ++i;
     }
     if (!named) return sql;
-    if (first != std::string::npos && WordAt(sql, first, "with")) {
+    if (first != std::string::npos && KeywordAt(sql, first, "with")) {
         std::size_t keep = first + 4, at = keep;
         while (at < sql.size() && std::isspace(static_cast<unsigned char>(sql[at]))) ++at;
-        if (WordAt(sql, at, "recursive")) {
+        if (KeywordAt(sql, at, "recursive")) {
             keep = at + 9;
             at = keep;
             while (at < sql.size() && std::isspace(static_cast<unsigned char>(sql[at]))) ++at;

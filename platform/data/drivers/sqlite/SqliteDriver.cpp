@@ -100,7 +100,7 @@ Value ReadValue(sqlite3_stmt* s, int i, const ReadColumn& c) {
     }
 }
 
-class SqliteCursor final : public Cursor {
+class SqliteCursor final : public BufferedCursor {
 public:
     SqliteCursor(SqliteConnection* owner, Stmt stmt, std::vector<ColumnDesc> columns, std::vector<ReadColumn> read,
                  int rowIdPos, std::string table)
@@ -112,30 +112,15 @@ public:
     bool HasRowId() const override { return rowIdPos_ >= 0; }
     const std::string& Table() const override { return table_; }
 
-    bool Next(std::string& rowId, std::vector<Value>& values) override {
-        if (!buffered_.empty()) {
-            rowId = std::move(buffered_.front().first);
-            values = std::move(buffered_.front().second);
-            buffered_.pop_front();
-            return true;
-        }
-        return Step(rowId, values);
-    }
-
-    // Reads every remaining row into memory and lets go of the statement, so that the
-    // connection's writes neither show in it nor wait for it.
-    void Drain() {
-        std::string rowId;
-        std::vector<Value> values;
-        while (stmt_ && Step(rowId, values)) buffered_.emplace_back(std::move(rowId), std::move(values));
-    }
     void Detach() noexcept {
         stmt_.reset();
         owner_ = nullptr;
     }
 
 private:
-    bool Step(std::string& rowId, std::vector<Value>& values) {
+    // Drain() reads every remaining row into memory and lets go of the statement, so that the
+    // connection's writes neither show in it nor wait for it.
+    bool Step(std::string& rowId, std::vector<Value>& values) override {
         if (!stmt_) return false;
         const int rc = sqlite3_step(stmt_.get());
         if (rc == SQLITE_DONE) {
@@ -166,7 +151,6 @@ private:
     std::vector<ReadColumn> read_;
     int rowIdPos_;
     std::string table_;
-    std::deque<std::pair<std::string, std::vector<Value>>> buffered_;
 };
 
 class SqliteBlobReader final : public BlobReader {
