@@ -192,6 +192,18 @@ std::string FileNameFor(std::string_view name) {
     return "h-" + digest.toStdString();
 }
 
+// The file of the mutex `name`; nothing (with the last error set) when the session's folder
+// cannot be used.
+std::optional<std::string> PathFor(const char* name) {
+    DWORD error = ERROR_SUCCESS;
+    const auto dir = SessionDirectory(error);
+    if (!dir) {
+        SetLastError(error);
+        return std::nullopt;
+    }
+    return *dir + "/" + FileNameFor(name);
+}
+
 class MutexObject;
 
 // The mutexes the current thread owns; when the thread ends they are left abandoned.
@@ -435,13 +447,9 @@ HANDLE CreateMutexA(const SECURITY_ATTRIBUTES* lpMutexAttributes, BOOL bInitialO
     if (!ValidName(name)) return nullptr;
 
     std::lock_guard lock(table.mutex);
-    DWORD error = ERROR_SUCCESS;
-    const auto dir = SessionDirectory(error);
-    if (!dir) {
-        SetLastError(error);
-        return nullptr;
-    }
-    const std::string path = *dir + "/" + FileNameFor(name);
+    const auto found = PathFor(name);
+    if (!found) return nullptr;
+    const std::string& path = *found;
     if (auto existing = table.named[path].lock()) {
         SetLastError(ERROR_ALREADY_EXISTS);
         return table.Add(std::move(existing), MUTEX_ALL_ACCESS, inherit);
@@ -489,13 +497,9 @@ HANDLE OpenMutexA(DWORD dwDesiredAccess, BOOL bInheritHandle, LPCSTR name) {
     if (!ValidName(name)) return nullptr;
     auto& table = Table();
     std::lock_guard lock(table.mutex);
-    DWORD error = ERROR_SUCCESS;
-    const auto dir = SessionDirectory(error);
-    if (!dir) {
-        SetLastError(error);
-        return nullptr;
-    }
-    const std::string path = *dir + "/" + FileNameFor(name);
+    const auto found = PathFor(name);
+    if (!found) return nullptr;
+    const std::string& path = *found;
     if (auto existing = table.named[path].lock()) {
         return table.Add(std::move(existing), dwDesiredAccess, bInheritHandle != 0);
     }
