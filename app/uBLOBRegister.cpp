@@ -3,6 +3,7 @@
 #include <QCloseEvent>
 #include <QFont>
 #include <QMessageBox>
+#include <QScopedValueRollback>
 #include <functional>
 
 #include "about/CAboutForm.h"
@@ -335,9 +336,8 @@ void T_BLOBRegister::cbxTableListPropertiesEditValueChanged(TComponent* /*Sender
     const std::string name = VarToStrStrict(cbxTableList->EditValue());
     if (!name.empty() && !ConfirmDiscardChanges()) {
         // Keep the open table and its cache: put the chooser back to the table that is shown.
-        restoringChoice_ = true;
+        const QScopedValueRollback restoring(restoringChoice_, true);
         cbxTableList->SetEditValue(shownChoice_);
-        restoringChoice_ = false;
         return;
     }
     OpenUpdTable(name);
@@ -349,9 +349,8 @@ void T_BLOBRegister::ckbIncDataPropertiesChange(TComponent* /*Sender*/) {
     const QVariant value = cbxTableList->EditValue();
     if (!value.isNull() && !value.toString().isEmpty() && !ConfirmDiscardChanges()) {
         // Keep the open table and its cache: put the switch back.
-        restoringChoice_ = true;
+        const QScopedValueRollback restoring(restoringChoice_, true);
         ckbIncData->SetChecked(!ckbIncData->Checked());
-        restoringChoice_ = false;
         return;
     }
     OpenUpdTable(VarToStrStrict(value));
