@@ -80,7 +80,7 @@ bool ParseDateTime(const std::string& text, std::string& iso) {
     static const int days[] = {31, 28, 31, 30, 31, 30, 31, 31, 30, 31, 30, 31};
     const bool leap = (y % 4 == 0 && y % 100 != 0) || y % 400 == 0;
     if (d > days[mo - 1] + (mo == 2 && leap ? 1 : 0)) return false;
-    char buf[32];
+    char buf[64];  // room for any int, so the compiler can prove nothing is cut
     std::snprintf(buf, sizeof buf, "%04d-%02d-%02d %02d:%02d:%02d", y, mo, d, h, mi, s);
     iso = buf;
     return true;
