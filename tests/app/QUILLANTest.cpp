@@ -2,14 +2,12 @@
 
 #include <QProcess>
 #include <QProcessEnvironment>
-#include <QTemporaryDir>
 #include <chrono>
 #include <memory>
-#include <optional>
 #include <thread>
 
 #include "helpers/ProbeProcess.h"
-#include "helpers/ScopedRuntimeDir.h"
+#include "helpers/PrivateSession.h"
 #include "platform/win32/NamedMutex.h"
 
 namespace {
@@ -47,18 +45,7 @@ void Stop(QProcess& program) {
 
 // Both programs keep their mutex in a directory of this test, so that a QUILLAN the user runs
 // meanwhile changes nothing.
-class QUILLAN : public ::testing::Test {
-protected:
-    void SetUp() override {
-        ASSERT_TRUE(dir_.isValid());
-        runtimeDir_.emplace(dir_.path().toStdString());
-    }
-    void TearDown() override { runtimeDir_.reset(); }
-
-private:
-    QTemporaryDir dir_;
-    std::optional<ScopedRuntimeDir> runtimeDir_;
-};
+class QUILLAN : public PrivateSessionTest {};
 
 TEST_F(QUILLAN, ASecondStartEndsSilentlyWithExitCodeZeroWhileTheFirstRunsOn) {
     auto first = StartProgram();

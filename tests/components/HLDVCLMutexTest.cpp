@@ -5,20 +5,19 @@
 #include <unistd.h>
 
 #include <QCoreApplication>
-#include <QTemporaryDir>
 #include <QTimer>
 #include <chrono>
 #include <climits>
 #include <cstdio>
 #include <memory>
-#include <optional>
 #include <stdexcept>
 #include <string>
 #include <thread>
 #include <vector>
 
 #include "helpers/ProbeProcess.h"
-#include "helpers/ScopedRuntimeDir.h"
+#include "helpers/Escaped.h"
+#include "helpers/PrivateSession.h"
 #include "platform/win32/CodePage.h"
 #include "platform/win32/ProgramFile.h"
 #include "runtime/HLDFunctions.h"
@@ -32,20 +31,6 @@ std::string UniqueName(const std::string& stem) {
     return "quillan-test-" + stem + "-" + std::to_string(::getpid());
 }
 
-// What the probe prints for a message: carriage returns and line feeds spelled out.
-std::string Escaped(const std::string& text) {
-    std::string out;
-    for (char c : text) {
-        if (c == '\r') {
-            out += "\\r";
-        } else if (c == '\n') {
-            out += "\\n";
-        } else {
-            out += c;
-        }
-    }
-    return out;
-}
 
 // The text the runtime gives a Win32 error code.
 std::string Win32ErrorText(win32::DWORD code) {
@@ -86,20 +71,6 @@ public:
     const char* ClassName() const noexcept override { return "TOwnerProbe"; }
 };
 
-// Mutexes named after a class (the owner's or "TCMutex") are shared by every program of the
-// session; these tests keep them in a directory of their own.
-class PrivateSession : public ::testing::Test {
-protected:
-    void SetUp() override {
-        ASSERT_TRUE(dir_.isValid());
-        runtimeDir_.emplace(dir_.path().toStdString());
-    }
-    void TearDown() override { runtimeDir_.reset(); }
-
-private:
-    QTemporaryDir dir_;
-    std::optional<ScopedRuntimeDir> runtimeDir_;
-};
 
 // ---------------------------------------------------------------------------------------------
 // TCBasicMutex
@@ -216,7 +187,7 @@ TEST(TCBasicMutex, WaitInSecondsTakesMinusOneTo4294967AndRefusesTheRest) {
     }
 }
 
-using TCBasicMutexNames = PrivateSession;
+using TCBasicMutexNames = PrivateSessionTest;
 
 TEST_F(TCBasicMutexNames, ABlankNameFallsBackToTheOwnersClassNameOrTheComponentsName) {
     for (win32::UINT codePage : {win32::CP_UTF8, win32::CP_SHIFT_JIS}) {
@@ -414,7 +385,7 @@ TEST(TCMutex, ReadingTheNameGivesTheStoredNameTheOwnersClassOrANameFromTheProgra
     }
 }
 
-using TCMutexSession = PrivateSession;
+using TCMutexSession = PrivateSessionTest;
 
 TEST_F(TCMutexSession, ABlankNamedGuardTakesTheMutexTCMutexWhateverItsNameReads) {
     win32::ScopedProgramFileName program("C:\\Work Tools\\Cabinet.exe");

@@ -24,6 +24,7 @@
 #include <memory>
 
 #include "components/HLDVCLMutex.h"
+#include "helpers/Escaped.h"
 #endif
 
 namespace {
@@ -33,22 +34,6 @@ std::string Rest(std::istringstream& in) {
     std::getline(in >> std::ws, rest);
     return rest;
 }
-
-#ifdef MUTEX_PROBE_COMPONENTS
-std::string Escaped(const std::string& text) {
-    std::string out;
-    for (char c : text) {
-        if (c == '\r') {
-            out += "\\r";
-        } else if (c == '\n') {
-            out += "\\n";
-        } else {
-            out += c;
-        }
-    }
-    return out;
-}
-#endif
 
 }  // namespace
 
